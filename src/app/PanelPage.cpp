@@ -1,0 +1,54 @@
+#include "app/PanelPage.h"
+
+#include <QKeyEvent>
+
+#include "app/TargetSelection.h"
+#include "app/widgets/TargetSelectorBox.h"
+
+namespace trx {
+
+PanelPage::PanelPage(const PageContext& context, QWidget* parent)
+    : QWidget(parent),
+      m_context(context),
+      m_selector(new TargetSelectorBox(context.selection, this)) {
+    m_selector->setObjectName(QStringLiteral("targetSelectorBox"));
+    m_selector->setAccessibleName(QStringLiteral("Target panel"));
+    m_selector->setAccessibleDescription(QStringLiteral("Target panel"));
+}
+
+void PanelPage::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            event->accept();
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void PanelPage::showError(const QString& text) {
+    m_context.messages.show(text, applicationCaption(), MessageBoxes::Icon::Error,
+                            MessageBoxes::Buttons::Ok);
+}
+
+void PanelPage::showWarning(const QString& text) {
+    m_context.messages.show(text, applicationCaption(), MessageBoxes::Icon::Warning,
+                            MessageBoxes::Buttons::Ok);
+}
+
+MessageBoxes::Answer PanelPage::confirm(const QString& text) {
+    return m_context.messages.show(text, applicationCaption(), MessageBoxes::Icon::Warning,
+                                   MessageBoxes::Buttons::OkCancel);
+}
+
+void PanelPage::showStatus(const QString& text, const QString& caption) {
+    m_context.messages.show(text, caption, MessageBoxes::Icon::None, MessageBoxes::Buttons::Ok);
+}
+
+PanelAddress PanelPage::currentTarget() const {
+    return m_context.selection.currentTarget();
+}
+
+}  // namespace trx

@@ -1,0 +1,31 @@
+#include "support/FakeMessageBoxes.h"
+
+namespace trx::test {
+
+MessageBoxes::Answer FakeMessageBoxes::show(const QString& text, const QString& caption, Icon icon,
+                                            Buttons buttons) {
+    m_shown.push_back({text, caption, icon, buttons});
+    if (m_hook) {
+        m_hook(m_shown.back());
+    }
+    if (buttons == Buttons::Ok) {
+        return Answer::Ok;
+    }
+    if (m_answers.empty()) {
+        return Answer::Ok;
+    }
+    const Answer answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
+std::vector<QString> FakeMessageBoxes::texts() const {
+    std::vector<QString> result;
+    result.reserve(m_shown.size());
+    for (const Shown& s : m_shown) {
+        result.push_back(s.text);
+    }
+    return result;
+}
+
+}  // namespace trx::test

@@ -17,6 +17,10 @@ class PanelPage : public QWidget {
   public:
     PanelPage(const PageContext& context, QWidget* parent = nullptr);
 
+    // Every page is laid out in this size; the main window shows them all in one rectangle.
+    static constexpr int kPageWidth = 1240;
+    static constexpr int kPageHeight = 660;
+
     TargetSelectorBox* targetSelector() const { return m_selector; }
     const PageContext& context() const { return m_context; }
 

@@ -124,8 +124,14 @@ bool PanelExchange::sendAll(std::span<const std::uint8_t> bytes) {
         return false;
     }
     m_socket->flush();
-    return waitFor([this] { return m_socket->bytesToWrite() == 0; }, m_settings.limits.idle) ==
-           Step::Done;
+    // A send that fails aborts the socket, which also empties its write buffer: only a socket
+    // that is still connected has really handed its bytes over.
+    return waitFor(
+               [this] {
+                   return m_socket->bytesToWrite() == 0 &&
+                          m_socket->state() == QAbstractSocket::ConnectedState;
+               },
+               m_settings.limits.idle) == Step::Done;
 }
 
 bool PanelExchange::sendAll(std::string_view text) {

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <chrono>
+
+#include "protocol/Commands.h"
+#include "protocol/PanelExchange.h"
+#include "support/ScriptedPeer.h"
+
+namespace trx {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ScriptedPeer;
+
+class CountingWidget final : public QWidget {
+  public:
+    int paints = 0;
+
+  protected:
+    void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
+// While an exchange or a pause waits, the window keeps repainting and timers keep running.
+TEST(ExchangeEventLoop, WindowsRepaintWhileAnExchangeWaits) {
+    CountingWidget widget;
+    widget.resize(100, 100);
+    widget.show();
+    QCoreApplication::processEvents();
+    ScriptedPeer peer({ScriptedPeer::readLine(), ScriptedPeer::pause(250ms),
+                       ScriptedPeer::send("\x80\x80"), ScriptedPeer::close()});
+
+    int paintsDuringExchange = -1;
+    QTimer::singleShot(20ms, &widget, [&] {
+        const int before = widget.paints;
+        widget.update();
+        QTimer::singleShot(100ms, &widget,
+                           [&, before] { paintsDuringExchange = widget.paints - before; });
+    });
+    const ExchangeResult result =
+        PanelExchange(peer.port(), {.connect = 1000ms, .idle = 2000ms, .total = 3000ms})
+            .request(makeAddress(127, 0, 0, 1), command::kAuthRequest);
+    EXPECT_EQ(result.outcome, ExchangeOutcome::Ok);
+    EXPECT_GE(paintsDuringExchange, 1);
+}
+
+TEST(ExchangeEventLoop, PauseHoldsItsTimeWhileRepainting) {
+    CountingWidget widget;
+    widget.resize(100, 100);
+    widget.show();
+    QCoreApplication::processEvents();
+    const int before = widget.paints;
+    QTimer::singleShot(10ms, &widget, [&] { widget.update(); });
+    const auto started = std::chrono::steady_clock::now();
+    pauseExcludingUserInput(120ms);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 115ms);
+    EXPECT_GT(widget.paints, before);
+}
+
+}  // namespace
+}  // namespace trx

@@ -34,7 +34,7 @@ enum class Fault {
     // Every reply and line goes out in 1-byte pieces with pieceDelay between them.
     Trickle,
     // Write: the acknowledgement is sent and the block read, then the panel closes without a
-    // result line.
+    // result line, storing nothing.
     CloseAfterAcknowledge,
     // Write: only the 26 bytes of the acknowledgement line, without the byte that follows every
     // panel line, then the panel closes.
@@ -73,6 +73,8 @@ struct PanelState {
     std::vector<NetworkCamera> network;
     Fault fault = Fault::None;
     FaultOptions faultOptions;
+    // The result of the last search, kept apart from the stored list until KEEP SET.
+    std::array<std::uint8_t, 670> pendingCameraTable{};
 };
 
 // One exchange as the panel saw it.
@@ -102,7 +104,8 @@ class PanelSimulator {
     PanelSimulator& operator=(const PanelSimulator&) = delete;
 
     // Starts serving the given addresses (dotted text). Port 0 picks a free port that every
-    // address can use. Returns false, serving nothing, when an address cannot be served.
+    // address can use. Returns false, serving nothing, when an address cannot be served or the
+    // simulator already runs. A panel served before keeps its state across stop() and start().
     bool start(const std::vector<std::string>& addresses, std::uint16_t port = 0);
     void stop();
     std::uint16_t port() const;
@@ -116,7 +119,14 @@ class PanelSimulator {
     std::vector<ExchangeRecord> log(const std::string& address) const;
     void clearLog();
 
+    // How long a connection may stay silent while the panel waits for a command line or a block
+    // before it gives up and closes (10 s unless set).
+    void setIdleLimit(std::chrono::milliseconds limit);
+
     // Called for each exchange as it ends (the program prints these); runs on the panels' thread.
+    // An exchange is logged once the panel has settled its answer and before its last byte goes
+    // out, so a client that has seen the panel close finds it in log() at once. A notify is
+    // logged when its line arrives: wait for it rather than expect it when notify returns.
     void setLogSink(std::function<void(const ExchangeRecord&)> sink);
 
   private:

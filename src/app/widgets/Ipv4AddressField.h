@@ -6,6 +6,7 @@
 
 #include "protocol/PanelAddress.h"
 
+class QKeyEvent;
 class QLineEdit;
 
 namespace trx {
@@ -18,6 +19,7 @@ class Ipv4AddressField final : public QWidget {
     Q_OBJECT
   public:
     explicit Ipv4AddressField(QWidget* parent = nullptr);
+    ~Ipv4AddressField() override;
 
     // Shows all four octets.
     void setAddress(PanelAddress address);
@@ -42,7 +44,21 @@ class Ipv4AddressField final : public QWidget {
     void octetCorrected(int octetIndex, int typedValue);
 
   private:
+    class OctetWatcher;
+
+    int octetIndexOf(const QObject* object) const;
+    void octetEdited(int index, const QString& text);
+    // True when the key was taken by the field.
+    bool octetKeyPress(int index, const QKeyEvent& event);
+    void octetFocusIn(int index);
+    void octetFocusOut(int index);
+    void moveToOctet(int index, Qt::FocusReason reason);
+    void leaveBackwards();
+
     std::array<QLineEdit*, 4> m_octets{};
+    OctetWatcher* m_watcher = nullptr;
+    // The octet that just lost the focus to another octet of this field, or -1.
+    int m_octetLeft = -1;
 };
 
 }  // namespace trx

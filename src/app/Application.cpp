@@ -1,0 +1,74 @@
+#include "app/Application.h"
+
+#include <QDir>
+#include <QLockFile>
+
+#include "app/MainWindow.h"
+#include "app/MessageBoxes.h"
+#include "app/QtMessageBoxes.h"
+
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#endif
+
+namespace trx {
+
+namespace {
+
+constexpr int kStartFailed = 1;
+
+}  // namespace
+
+bool PlatformSocketLayer::start() {
+#ifdef Q_OS_WIN
+    WSADATA data;
+    m_started = WSAStartup(MAKEWORD(1, 1), &data) == 0;
+#else
+    m_started = true;
+#endif
+    return m_started;
+}
+
+void PlatformSocketLayer::stop() {
+#ifdef Q_OS_WIN
+    if (m_started) {
+        WSACleanup();
+    }
+#endif
+    m_started = false;
+}
+
+QString CTRX900ToolApp::lockFilePath() const {
+    const QString directory =
+        m_seams.lockDirectory.isEmpty() ? QDir::tempPath() : m_seams.lockDirectory;
+    return QDir(directory).filePath(applicationCaption() + QStringLiteral(".lock"));
+}
+
+int CTRX900ToolApp::run() {
+    QLockFile lock(lockFilePath());
+    // A lock is stale only when its holder is gone; a copy that has run for hours still holds
+    // it (the default would hand it over after 30 s).
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        return 0;
+    }
+
+    PlatformSocketLayer platformSockets;
+    SocketLayer& sockets = m_seams.sockets != nullptr ? *m_seams.sockets : platformSockets;
+    QtMessageBoxes realMessages;
+    MessageBoxes& messages = m_seams.messages != nullptr ? *m_seams.messages : realMessages;
+    if (!sockets.start()) {
+        messages.show(QString::fromUtf8("Windows ソケットの初期化に失敗しました。"),
+                      applicationCaption(), MessageBoxes::Icon::Warning, MessageBoxes::Buttons::Ok);
+        return kStartFailed;
+    }
+
+    {
+        CTRX900ToolDlg window;
+        window.exec();
+    }
+    sockets.stop();
+    return 0;
+}
+
+}  // namespace trx

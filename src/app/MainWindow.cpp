@@ -1,0 +1,202 @@
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <algorithm>
+
+#include "app/AboutDialog.h"
+#include "app/AppIcon.h"
+#include "app/QtMessageBoxes.h"
+#include "auth/UserAuth.h"
+#include "camera/IPSetting.h"
+#include "config/SettingData.h"
+#include "rop/CTRX900IPSET.h"
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace trx {
+
+namespace {
+
+constexpr int kConfigurationTab = 0;
+constexpr int kCameraListTab = 1;
+constexpr int kUserAuthTab = 2;
+constexpr int kRopListTab = 3;
+
+#ifdef Q_OS_WIN
+// A system menu command of our own: below 0xF000 and with the low four bits clear.
+constexpr UINT kAboutCommand = 0x0010;
+#endif
+
+QString aboutCommandText() {
+    return QStringLiteral("Version QW-TRX900 Setup Software(&A)...");
+}
+
+}  // namespace
+
+CTRX900ToolDlg::CTRX900ToolDlg(QWidget* parent)
+    : QDialog(parent),
+      m_ownMessages(std::make_unique<QtMessageBoxes>()),
+      m_context{m_selection, *m_ownMessages, m_guard, ExchangeSettings{}} {
+    m_ownMessages->setParent(this);
+    createPages();
+}
+
+CTRX900ToolDlg::CTRX900ToolDlg(MessageBoxes& messages, const ExchangeSettings& exchange,
+                               QWidget* parent)
+    : QDialog(parent), m_context{m_selection, messages, m_guard, exchange} {
+    createPages();
+}
+
+CTRX900ToolDlg::~CTRX900ToolDlg() {
+    // The pages' selectors detach from the selection, which is gone by the time the window's
+    // children would be deleted.
+    for (PanelPage*& page : m_pages) {
+        delete page;
+        page = nullptr;
+    }
+}
+
+PanelPage* CTRX900ToolDlg::page(int tabIndex) const {
+    return tabIndex >= 0 && tabIndex < kPageCount ? m_pages[static_cast<std::size_t>(tabIndex)]
+                                                  : nullptr;
+}
+
+void CTRX900ToolDlg::createPages() {
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowTitle(QStringLiteral("QL-TRX900 Setup Software"));
+    setAccessibleName(windowTitle());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowIcon(applicationIcon());
+
+    m_aboutAction = new QAction(aboutCommandText(), this);
+    m_aboutAction->setObjectName(QStringLiteral("aboutAction"));
+    connect(m_aboutAction, &QAction::triggered, this, &CTRX900ToolDlg::showAbout);
+
+    // The tab strip draws the tabs and the frame around the pages; the pages themselves are
+    // the window's children, laid over the frame, so that this window decides which one shows.
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("mainTabs"));
+    m_tabs->setAccessibleName(QStringLiteral("Pages"));
+    m_tabs->setFocusPolicy(Qt::StrongFocus);
+    m_tabs->tabBar()->setObjectName(QStringLiteral("mainTabBar"));
+    m_tabs->tabBar()->setAccessibleName(QStringLiteral("Pages"));
+    addAboutCommand();
+
+    // Construction order: Camera List, Configuration, ROP List, UserAuth.
+    m_pages[kCameraListTab] = new IPSetting(m_context, this);
+    m_pages[kConfigurationTab] = new SettingData(m_context, this);
+    m_pages[kRopListTab] = new CTRX900IPSET(m_context, this);
+    m_pages[kUserAuthTab] = new UserAuth(m_context, this);
+
+    const QRect pageArea(kPageLeft, kPageTop, PanelPage::kPageWidth, PanelPage::kPageHeight);
+    for (PanelPage* shown : m_pages) {
+        shown->setGeometry(pageArea);
+        shown->hide();
+    }
+
+    const QString captions[kPageCount] = {QStringLiteral("Configuration"),
+                                          QStringLiteral("Camera List"),
+                                          QStringLiteral("UserAuth."), QStringLiteral("ROP List")};
+    for (int i = 0; i < kPageCount; ++i) {
+        // The tab strip's own panes stay empty: the pages above them are what the user sees.
+        auto* pane = new QWidget(m_tabs);
+        pane->setObjectName(QStringLiteral("tabPane%1").arg(i));
+        m_tabs->addTab(pane, captions[i]);
+    }
+
+    // The strip's tabs end just above the pages, and its frame closes round them.
+    const int barHeight = m_tabs->tabBar()->sizeHint().height();
+    const int stripTop = std::max(2, kPageTop - barHeight - 2);
+    m_tabs->setGeometry(kPageLeft - 6, stripTop, PanelPage::kPageWidth + 12,
+                        pageArea.bottom() + 7 - stripTop);
+    setFixedSize(pageArea.right() + 1 + kPageLeft, pageArea.bottom() + 1 + 12);
+    for (PanelPage* shown : m_pages) {
+        shown->raise();
+    }
+
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int) { tabChanged(); });
+    m_tabs->setCurrentIndex(kConfigurationTab);
+    tabChanged();
+}
+
+void CTRX900ToolDlg::addAboutCommand() {
+#ifdef Q_OS_WIN
+    HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+    if (menu != nullptr) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        const std::wstring text = aboutCommandText().toStdWString();
+        AppendMenuW(menu, MF_STRING, kAboutCommand, text.c_str());
+    }
+#else
+    // Without a window system menu the command lives in a small menu button at the strip's
+    // corner, where the operator looks for the window's own commands.
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("systemMenu"));
+    menu->addSeparator();
+    menu->addAction(m_aboutAction);
+    auto* button = new QToolButton(m_tabs);
+    button->setObjectName(QStringLiteral("systemMenuButton"));
+    button->setAccessibleName(QStringLiteral("Window menu"));
+    button->setToolTip(QStringLiteral("Window menu"));
+    button->setIcon(applicationIcon());
+    button->setAutoRaise(true);
+    button->setPopupMode(QToolButton::InstantPopup);
+    button->setMenu(menu);
+    m_tabs->setCornerWidget(button, Qt::TopRightCorner);
+#endif
+}
+
+#ifdef Q_OS_WIN
+bool CTRX900ToolDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    const auto* msg = static_cast<const MSG*>(message);
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kAboutCommand) {
+        showAbout();
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#endif
+
+void CTRX900ToolDlg::showAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CTRX900ToolDlg::tabChanged() {
+    m_selection.rebuildSelectors();
+    const int current = m_tabs->currentIndex();
+    for (int i = 0; i < kPageCount; ++i) {
+        if (i != current) {
+            m_pages[static_cast<std::size_t>(i)]->hide();
+        }
+    }
+    if (PanelPage* chosen = page(current)) {
+        chosen->show();
+    }
+}
+
+void CTRX900ToolDlg::keyPressEvent(QKeyEvent* event) {
+    // Only the close box ends the run: a stray Enter or Escape must not throw away edits.
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+}  // namespace trx

@@ -1,0 +1,83 @@
+#include "camera/CameraListWidgets.h"
+
+#include <QComboBox>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWheelEvent>
+
+namespace trx::camera_widgets {
+
+namespace {
+
+// A drop-down list in the dense grid: scrolling the page over it must not change a camera.
+class GridComboBox final : public QComboBox {
+  public:
+    using QComboBox::QComboBox;
+
+  protected:
+    void wheelEvent(QWheelEvent* event) override {
+        if (!hasFocus()) {
+            event->ignore();
+            return;
+        }
+        QComboBox::wheelEvent(event);
+    }
+};
+
+}  // namespace
+
+QComboBox* makeList(const QString& name, const QString& objectName, QWidget* parent) {
+    auto* combo = new GridComboBox(parent);
+    combo->setObjectName(objectName);
+    combo->setFocusPolicy(Qt::StrongFocus);
+    combo->setAccessibleName(name);
+    combo->setAccessibleDescription(name);
+    return combo;
+}
+
+QLineEdit* makeDisplayField(const QString& name, const QString& objectName, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(objectName);
+    edit->setReadOnly(true);
+    edit->setAlignment(Qt::AlignCenter);
+    edit->setFocusPolicy(Qt::NoFocus);
+    edit->setAccessibleName(name);
+    return edit;
+}
+
+// A radio button in its group's row.
+QRadioButton* makeRadio(const QString& text, const QString& objectName, QWidget* group) {
+    auto* radio = new QRadioButton(text, group);
+    radio->setObjectName(objectName);
+    radio->setAccessibleName(text);
+    group->layout()->addWidget(radio);
+    return radio;
+}
+
+QPushButton* makeButton(const QString& text, const QString& objectName, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(objectName);
+    button->setAccessibleName(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    button->setAutoDefault(false);
+    return button;
+}
+
+// "CAMERA PORT NO" -> "cameraPortNoHeading".
+QString headingName(const QString& text) {
+    QString name;
+    for (const QString& word : text.split(QLatin1Char(' '))) {
+        name += name.isEmpty() ? word.toLower() : word.left(1) + word.mid(1).toLower();
+    }
+    return name + QStringLiteral("Heading");
+}
+
+void fillList(QComboBox* combo, const std::vector<std::string>& entries) {
+    combo->clear();
+    for (const std::string& entry : entries) {
+        combo->addItem(QString::fromStdString(entry));
+    }
+}
+
+}  // namespace trx::camera_widgets

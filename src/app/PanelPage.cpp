@@ -43,6 +43,11 @@ MessageBoxes::Answer PanelPage::confirm(const QString& text) {
                                    MessageBoxes::Buttons::OkCancel);
 }
 
+bool PanelPage::confirmReboot() {
+    return confirm(QStringLiteral("Do you agree to rebooting after data transfer?")) ==
+           MessageBoxes::Answer::Ok;
+}
+
 void PanelPage::showStatus(const QString& text, const QString& caption) {
     m_context.messages.show(text, caption, MessageBoxes::Icon::None, MessageBoxes::Buttons::Ok);
 }

@@ -31,6 +31,9 @@ class PanelPage : public QWidget {
     void showError(const QString& text);
     void showWarning(const QString& text);
     MessageBoxes::Answer confirm(const QString& text);
+    // "Do you agree to rebooting after data transfer?", asked before every write that makes the
+    // panel restart; true only for OK.
+    bool confirmReboot();
     void showStatus(const QString& text, const QString& caption);
 
     // The panel that page exchanges dial.

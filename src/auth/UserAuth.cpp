@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/OperationGuard.h"
+#include "app/SettingPageTexts.h"
 #include "app/widgets/FormExchange.h"
 #include "app/widgets/HeadingLabel.h"
 #include "app/widgets/TargetSelectorBox.h"
@@ -24,39 +25,6 @@ constexpr int kLabelWidth = 190;
 constexpr int kFieldWidth = 260;
 constexpr int kRowHeight = 26;
 constexpr int kMaxChars = static_cast<int>(kCredentialMaxChars);
-
-QString commandErrorText() {
-    return QStringLiteral("Command Error!!");
-}
-
-QString readFailureText(ExchangeOutcome outcome) {
-    switch (outcome) {
-        case ExchangeOutcome::ConnectFailed:
-            return QStringLiteral("Not connected.");
-        case ExchangeOutcome::CommandSendFailed:
-            return QStringLiteral("Socket error.");
-        default:
-            return commandErrorText();
-    }
-}
-
-// A write's failure text; the outcomes the panel's own tool passed over in silence are told too,
-// so that no failed write looks like a success.
-QString writeFailureText(ExchangeOutcome outcome) {
-    switch (outcome) {
-        case ExchangeOutcome::ConnectFailed:
-            return QStringLiteral("Not connected.");
-        case ExchangeOutcome::CommandSendFailed:
-        case ExchangeOutcome::ReceiveFailed:
-        case ExchangeOutcome::BlockSendFailed:
-        case ExchangeOutcome::ResultReceiveFailed:
-            return QStringLiteral("Socket error.");
-        case ExchangeOutcome::NotAcknowledged:
-            return QStringLiteral("Command error.");
-        default:
-            return commandErrorText();
-    }
-}
 
 QString checkText(CredentialCheck check) {
     switch (check) {
@@ -238,12 +206,12 @@ void UserAuth::refresh() {
     PanelExchange exchange(context().exchange);
     const ExchangeResult result = exchange.request(currentTarget(), command::kAuthRequest);
     if (result.outcome != ExchangeOutcome::Ok) {
-        showError(readFailureText(result.outcome));
+        showError(settingReadFailureText(result.outcome));
         return;
     }
     // A reply shorter than the record would leave a mix of two logins in it.
     if (!m_record.takeReply(result.bytes)) {
-        showError(commandErrorText());
+        showError(settingCommandErrorText());
         return;
     }
     showRecord();
@@ -264,8 +232,7 @@ void UserAuth::set() {
         showError(checkText(check));
         return;
     }
-    if (confirm(QStringLiteral("Do you agree to rebooting after data transfer?")) !=
-        MessageBoxes::Answer::Ok) {
+    if (!confirmReboot()) {
         return;
     }
     m_record.buildBlock(form.newUserName, form.newPassword);
@@ -274,7 +241,7 @@ void UserAuth::set() {
         const ExchangeResult result =
             exchange.write(currentTarget(), command::kAuthChange, m_record.bytes());
         if (result.outcome != ExchangeOutcome::Ok) {
-            showError(writeFailureText(result.outcome));
+            showError(settingWriteFailureText(result.outcome));
         } else if (startsWith(result.bytes, panel_line::kWriteOk)) {
             showStatus(QStringLiteral("Write OK."), QStringLiteral("Status"));
         } else {

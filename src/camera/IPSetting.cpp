@@ -45,10 +45,6 @@ QString noCameraText() {
     return QStringLiteral("One or more cameras should be set\r\nexcept for \"NoAsign\"");
 }
 
-QString rebootQuestion() {
-    return QStringLiteral("Do you agree to rebooting after data transfer?");
-}
-
 }  // namespace
 
 IPSetting::IPSetting(const PageContext& context, QWidget* parent) : PanelPage(context, parent) {
@@ -495,7 +491,7 @@ void IPSetting::set() {
             MessageBoxes::Answer::Ok) {
         return;
     }
-    if (confirm(rebootQuestion()) != MessageBoxes::Answer::Ok) {
+    if (!confirmReboot()) {
         return;
     }
     table.seal();
@@ -549,7 +545,7 @@ void IPSetting::initialize() {
     if (!op) {
         return;
     }
-    if (confirm(rebootQuestion()) != MessageBoxes::Answer::Ok) {
+    if (!confirmReboot()) {
         return;
     }
     PanelExchange exchange(context().exchange);

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/OperationGuard.h"
+#include "app/SettingPageTexts.h"
 #include "app/widgets/FormExchange.h"
 #include "app/widgets/HeadingLabel.h"
 #include "app/widgets/TargetSelectorBox.h"
@@ -24,43 +25,6 @@ namespace {
 constexpr int kItemColumnWidth = 300;
 constexpr int kDataColumnWidth = 200;
 constexpr int kRowHeight = 26;
-
-QString rebootQuestion() {
-    return QStringLiteral("Do you agree to rebooting after data transfer?");
-}
-
-QString commandErrorText() {
-    return QStringLiteral("Command Error!!");
-}
-
-QString readFailureText(ExchangeOutcome outcome) {
-    switch (outcome) {
-        case ExchangeOutcome::ConnectFailed:
-            return QStringLiteral("Not connected.");
-        case ExchangeOutcome::CommandSendFailed:
-            return QStringLiteral("Socket error.");
-        default:
-            return commandErrorText();
-    }
-}
-
-// A write's failure text; the outcomes the panel's own tool passed over in silence are told too,
-// so that no failed write looks like a success.
-QString writeFailureText(ExchangeOutcome outcome) {
-    switch (outcome) {
-        case ExchangeOutcome::ConnectFailed:
-            return QStringLiteral("Not connected.");
-        case ExchangeOutcome::CommandSendFailed:
-        case ExchangeOutcome::ReceiveFailed:
-        case ExchangeOutcome::BlockSendFailed:
-        case ExchangeOutcome::ResultReceiveFailed:
-            return QStringLiteral("Socket error.");
-        case ExchangeOutcome::NotAcknowledged:
-            return QStringLiteral("Command error.");
-        default:
-            return commandErrorText();
-    }
-}
 
 QComboBox* makeList(const QString& rowName, const QString& objectName, const QStringList& items,
                     QWidget* parent) {
@@ -245,13 +209,13 @@ void SettingData::refresh() {
     PanelExchange exchange(context().exchange);
     const ExchangeResult result = exchange.request(currentTarget(), command::kSetDataRequest);
     if (result.outcome != ExchangeOutcome::Ok) {
-        showError(readFailureText(result.outcome));
+        showError(settingReadFailureText(result.outcome));
         return;
     }
     // An empty reply passes the checksum but holds no settings.
     const std::optional<SettingsRecord> record = SettingsRecord::fromReply(result.bytes);
     if (!record) {
-        showError(commandErrorText());
+        showError(settingCommandErrorText());
         return;
     }
     m_record = *record;
@@ -267,7 +231,7 @@ void SettingData::set() {
     if (!saveForm()) {
         return;
     }
-    if (confirm(rebootQuestion()) != MessageBoxes::Answer::Ok) {
+    if (!confirmReboot()) {
         return;
     }
     m_record.encode(m_values);
@@ -276,7 +240,7 @@ void SettingData::set() {
     const ExchangeResult result =
         exchange.write(currentTarget(), command::kSetDataChange, m_record.bytes());
     if (result.outcome != ExchangeOutcome::Ok) {
-        showError(writeFailureText(result.outcome));
+        showError(settingWriteFailureText(result.outcome));
         return;
     }
     if (startsWith(result.bytes, panel_line::kWriteOk)) {

@@ -64,41 +64,13 @@ TEST(PanelAddress, ParsesOnlyStrictDottedQuads) {
     }
 }
 
-TEST(Commands, LinesAreExactAndEndInCrLf) {
-    const std::array lines{command::kSetDataRequest,
-                           command::kAuthRequest,
-                           command::kRopListRequest,
-                           command::kCameraListRequest,
-                           command::kCameraListInitialize,
-                           command::kSearchStartCcu,
-                           command::kSearchStartRemoteCamera,
-                           command::kSearchStartCamcorder,
-                           command::kSearchRetryCcu,
-                           command::kSearchRetryRemoteCamera,
-                           command::kSearchRetryCamcorder,
-                           command::kSetDataChange,
-                           command::kAuthChange,
-                           command::kRopListChange,
-                           command::kCameraListChange,
-                           command::kCameraListKeepSet,
-                           command::kRopConnectionCheck};
-    std::size_t longest = 0;
-    for (std::string_view line : lines) {
-        ASSERT_GE(line.size(), 9u);
-        EXPECT_EQ(line.substr(0, 7), "TRX900 ");
-        EXPECT_EQ(line.substr(line.size() - 2), "\r\n");
-        EXPECT_EQ(line.find('\0'), std::string_view::npos);
-        longest = std::max(longest, line.size());
-    }
-    EXPECT_EQ(longest, 40u);
-    EXPECT_EQ(command::kSearchStartRemoteCamera.size(), 40u);
+TEST(Commands, LengthsOfTheLinesThePanelCounts) {
+    EXPECT_EQ(command::kSearchStartRemoteCamera.size(), 40u);  // the longest
     EXPECT_EQ(command::kCameraListRequest.size(), 23u);
     EXPECT_EQ(command::kRopListRequest.size(), 29u);
     EXPECT_EQ(command::kRopListChange.size(), 32u);
     EXPECT_EQ(command::kRopConnectionCheck.size(), 31u);
     EXPECT_EQ(panel_line::kAcknowledge.size(), 26u);
-    EXPECT_EQ(panel_line::kWriteOk.size(), 8u);
-    EXPECT_EQ(panel_line::kCameraTypeSettingNg.size(), 22u);
 }
 
 TEST(Commands, SearchLineFollowsFamilyAndPendingState) {

@@ -20,11 +20,15 @@ std::string duplicationText(PanelAddress address) {
     return "IP(" + addressText(address) + ") Duplication";
 }
 
-void takeSearchReply(CameraTable& table, std::span<const std::uint8_t> reply) {
+bool takeSearchReply(CameraTable& table, std::span<const std::uint8_t> reply) {
+    if (!reply.empty() && reply.size() < CameraTable::kSize) {
+        return false;
+    }
     const std::uint8_t modeCode = table.modeCode();
     const std::size_t count = std::min(reply.size(), CameraTable::kSize);
     std::copy_n(reply.begin(), count, table.bytes().begin());
     table.setModeCode(modeCode);
+    return true;
 }
 
 std::optional<int> firstFlaggedDuplicate(const CameraTable& table) {

@@ -20,7 +20,9 @@ std::string duplicationText(PanelAddress address);
 
 // Network search: the panel answers with a whole table. Its bytes replace the table from the
 // first byte on, at most 670 of them, except the mode code, which stays the operator's choice.
-void takeSearchReply(CameraTable& table, std::span<const std::uint8_t> reply);
+// An empty reply leaves the table as it was. A reply cut short is no table: refused (false),
+// so none of its bytes mix with the table's.
+bool takeSearchReply(CameraTable& table, std::span<const std::uint8_t> reply);
 // The first row, C01 on, that the panel flagged as holding a duplicate address.
 std::optional<int> firstFlaggedDuplicate(const CameraTable& table);
 

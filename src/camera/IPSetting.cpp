@@ -442,7 +442,10 @@ void IPSetting::networkSearch() {
         return;
     }
     CameraTable& table = m_form.table();
-    takeSearchReply(table, result.bytes);
+    if (!takeSearchReply(table, result.bytes)) {
+        showError(QStringLiteral("Command Error!!"));
+        return;
+    }
     if (const auto row = firstFlaggedDuplicate(table)) {
         showError(qs(duplicationText(table.rowAddress(*row))));
     }

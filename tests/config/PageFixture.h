@@ -1,36 +1,32 @@
 #pragma once
 
-#include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "PanelSimulator.h"
 #include "app/OperationGuard.h"
 #include "app/PageContext.h"
-#include "app/TargetSelection.h"
+#include "app/widgets/TargetSelectorBox.h"
+#include "protocol/Commands.h"
 #include "support/FakeMessageBoxes.h"
-
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
+#include "support/ScriptedPeer.h"
 
 namespace trx::test {
 
 using Bytes = std::vector<std::uint8_t>;
-using Icon = MessageBoxes::Icon;
+using Texts = std::vector<QString>;
 
-// The simulated panel's address; the page's selector makes it the current target.
 inline constexpr char kPanel[] = "127.0.0.2";
+inline const QString kReboot = QStringLiteral("Do you agree to rebooting after data transfer?");
+
+// Bytes written in hex: "89 80 02".
+inline Bytes hexBytes(const char* hex) {
+    const QByteArray bytes = QByteArray::fromHex(hex);
+    return {bytes.begin(), bytes.end()};
+}
 
 // One page, built fresh for each test, talking to one simulated panel over loopback.
 template <typename Page>
@@ -38,59 +34,96 @@ class PageFixture : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(sim.start({kPanel}));
-        makePage(sim.port(), makeAddress(127, 0, 0, 2));
+        makePage(sim.port(), messages);
     }
 
-    void makePage(std::uint16_t port, PanelAddress target) {
-        using std::chrono::milliseconds;
-        const ExchangeLimits limits{milliseconds{1000}, milliseconds{700}, milliseconds{3000}};
+    // A new page whose target is 127.0.0.host.
+    void makePage(std::uint16_t port, MessageBoxes& boxes, std::uint8_t host = 2) {
         page.reset();
-        page = std::make_unique<Page>(
-            PageContext{selection, messages, guard, ExchangeSettings{port, limits}});
-        selection.setPanelAddress(0, target);
+        page = std::make_unique<Page>(PageContext{selection, boxes, guard, {port, {}}});
+        selection.setPanelAddress(0, makeAddress(127, 0, 0, host));
         selection.rebuildSelectors();
         page->show();
     }
 
-    template <typename W>
-    W* find(const char* name) const {
-        W* widget = page->template findChild<W*>(QLatin1String(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+    void click(const char* b) { page->template findChild<QPushButton*>(QLatin1String(b))->click(); }
+
+    // Fills the text fields (when given), presses the button and returns what the operator was
+    // told; messages and the panel's log start afresh.
+    Texts press(const char* button, const char* fields = nullptr) {
+        messages.clear();
+        sim.clearLog();
+        if (fields != nullptr) {
+            fill(fields);
+        }
+        click(button);
+        return messages.texts();
     }
 
-    void click(const char* button) { QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton); }
+    // The form as the operator reads it, "/" between the fields: texts, list entries shown, and
+    // the (radio) buttons that are set.
+    QString form() const {
+        QStringList shown;
+        for (QWidget* field : page->template findChildren<QWidget*>()) {
+            const bool list = qobject_cast<QComboBox*>(field) && field != page->targetSelector();
+            if (list || qobject_cast<QLineEdit*>(field) || field->property("checked").toBool()) {
+                shown << field->property(list ? "currentText" : "text").toString();
+            }
+        }
+        return shown.join(u'/');
+    }
 
-    template <typename Change>
-    void changePanel(Change change) {
+    // The page's text fields in order.
+    QLineEdit* edit(int index) const { return page->template findChildren<QLineEdit*>().at(index); }
+
+    // Fills the text fields ("/" between them) as the page's own loads would: no check runs.
+    void fill(const char* fields) {
+        const QStringList texts = QString::fromLatin1(fields).split(u'/');
+        for (int i = 0; i < texts.size(); ++i) {
+            edit(i)->setText(texts[i]);
+        }
+    }
+
+    // Stores bytes at the start of one of the panel's records.
+    template <std::size_t N>
+    void panelHolds(std::array<std::uint8_t, N> sim::PanelState::*record, const Bytes& bytes) {
         sim::PanelState state = sim.state(kPanel);
-        change(state);
+        std::copy(bytes.begin(), bytes.end(), (state.*record).begin());
         sim.setState(kPanel, state);
     }
 
-    std::vector<sim::ExchangeRecord> received() const { return sim.log(kPanel); }
-
-    // The one block the panel received; fails the test unless exactly one exchange took place.
-    Bytes block() const {
-        const auto log = received();
+    // The block of the one exchange the panel saw, which must have been the given command.
+    Bytes block(std::string_view command) const {
+        const auto log = sim.log(kPanel);
         EXPECT_EQ(log.size(), 1u);
-        return log.empty() ? Bytes{} : log.back().block;
+        EXPECT_EQ(log.empty() ? std::string() : log[0].command, command);
+        return log.empty() ? Bytes{} : log[0].block;
     }
 
-    // The last box shown (an empty one when none was).
-    FakeMessageBoxes::Shown last() const {
-        return messages.shown().empty() ? FakeMessageBoxes::Shown{} : messages.shown().back();
+    // SET, reboot agreed, told "Write OK." under the caption; returns the block sent.
+    Bytes writeOk(std::string_view command, const QString& caption, const char* fields = nullptr) {
+        EXPECT_EQ(press("setButton", fields), (Texts{kReboot, QStringLiteral("Write OK.")}));
+        EXPECT_EQ(messages.shown().back().caption, caption);
+        return block(command);
     }
 
-    std::string firstCommand() const {
-        const auto log = received();
-        return log.empty() ? std::string() : log.front().command;
+    // SET against a panel at 127.0.0.1 that takes the block and answers "WRITE NG": "Write
+    // error." is told. Returns all that panel received.
+    std::string writeAnsweredNg(std::size_t blockSize, const char* fields = nullptr) {
+        using Peer = ScriptedPeer;
+        Peer peer({Peer::readLine(), Peer::send("TRX900 SETTING CHANGE OK\r\n\n"),
+                   Peer::readBytes(blockSize), Peer::send(std::string("WRITE NG\r\n\0", 11)),
+                   Peer::close()});
+        makePage(peer.port(), messages, 1);
+        EXPECT_EQ(press("setButton", fields), (Texts{kReboot, QStringLiteral("Write error.")}));
+        return peer.received();
     }
 
-    void expectOnlyMessage(const QString& text, Icon icon) const {
-        ASSERT_EQ(messages.texts(), std::vector<QString>{text});
-        EXPECT_EQ(messages.shown().front().icon, icon);
-        EXPECT_EQ(messages.shown().front().caption, applicationCaption());
+    void expectButtonsIgnoredWhileBusy() {
+        OperationGuard::Scope running(guard);
+        click("setButton");
+        click("refreshButton");
+        EXPECT_TRUE(messages.shown().empty() && sim.log(kPanel).empty());
     }
 
     sim::PanelSimulator sim;

@@ -28,16 +28,14 @@ using namespace trx;
 sim::PanelSimulator* g_simulator = nullptr;
 const PanelAddress kPanel = makeAddress(127, 0, 0, 1);
 
-std::vector<std::uint8_t> settingsBlock()
-{
+std::vector<std::uint8_t> settingsBlock() {
     std::vector<std::uint8_t> block{0x89, 0x80, 0x02, 0x02, 0x00, 0x00, 0x01, 0xFF, 0x00};
     sealChecksum(block, 8);
     return block;
 }
 
 // The least a client can do: connect, send, read until the panel closes.
-int rawConnect()
-{
+int rawConnect() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -50,13 +48,11 @@ int rawConnect()
     return fd;
 }
 
-bool rawSend(int fd, const void* data, std::size_t size)
-{
+bool rawSend(int fd, const void* data, std::size_t size) {
     return ::send(fd, data, size, MSG_NOSIGNAL) == static_cast<ssize_t>(size);
 }
 
-std::size_t rawReadUntilClose(int fd, std::uint8_t* buffer, std::size_t capacity)
-{
+std::size_t rawReadUntilClose(int fd, std::uint8_t* buffer, std::size_t capacity) {
     std::size_t total = 0;
     while (total < capacity) {
         const ssize_t n = ::recv(fd, buffer + total, capacity - total, 0);
@@ -68,8 +64,7 @@ std::size_t rawReadUntilClose(int fd, std::uint8_t* buffer, std::size_t capacity
     return total;
 }
 
-std::size_t rawReadLine(int fd, std::uint8_t* buffer, std::size_t capacity)
-{
+std::size_t rawReadLine(int fd, std::uint8_t* buffer, std::size_t capacity) {
     std::size_t total = 0;
     while (total < capacity) {
         const ssize_t n = ::recv(fd, buffer + total, capacity - total, 0);
@@ -84,8 +79,7 @@ std::size_t rawReadLine(int fd, std::uint8_t* buffer, std::size_t capacity)
     return 0;
 }
 
-void BM_RequestRaw(benchmark::State& state)
-{
+void BM_RequestRaw(benchmark::State& state) {
     std::uint8_t buffer[4096];
     for (auto _ : state) {
         const int fd = rawConnect();
@@ -99,8 +93,7 @@ void BM_RequestRaw(benchmark::State& state)
     }
 }
 
-void BM_RequestExchange(benchmark::State& state)
-{
+void BM_RequestExchange(benchmark::State& state) {
     for (auto _ : state) {
         const ExchangeResult result =
             PanelExchange(g_simulator->port()).request(kPanel, command::kSetDataRequest);
@@ -111,8 +104,7 @@ void BM_RequestExchange(benchmark::State& state)
     }
 }
 
-void BM_WriteRaw(benchmark::State& state)
-{
+void BM_WriteRaw(benchmark::State& state) {
     const std::vector<std::uint8_t> block = settingsBlock();
     std::uint8_t buffer[4096];
     for (auto _ : state) {
@@ -134,8 +126,7 @@ void BM_WriteRaw(benchmark::State& state)
     }
 }
 
-void BM_WriteExchange(benchmark::State& state)
-{
+void BM_WriteExchange(benchmark::State& state) {
     const std::vector<std::uint8_t> block = settingsBlock();
     for (auto _ : state) {
         const ExchangeResult result =
@@ -156,8 +147,7 @@ BENCHMARK(BM_WriteExchange)->Repetitions(kRepetitions)->ReportAggregatesOnly(tru
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     sim::PanelSimulator simulator;
     if (!simulator.start({"127.0.0.1"})) {
@@ -165,10 +155,10 @@ int main(int argc, char** argv)
         return 1;
     }
     g_simulator = &simulator;
-    benchmark::Initialize(&argc, argv);
     trx::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio("request exchange / raw client", "BM_RequestExchange", "BM_RequestRaw", 2.0);
+    trx::bench::runInterleaved(argc, argv, reporter);
+    reporter.printRatio("request exchange / raw client", "BM_RequestExchange", "BM_RequestRaw",
+                        2.0);
     reporter.printRatio("write exchange / raw client", "BM_WriteExchange", "BM_WriteRaw", 2.0);
     benchmark::Shutdown();
     return 0;

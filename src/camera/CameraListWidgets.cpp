@@ -74,6 +74,15 @@ QString headingName(const QString& text) {
 }
 
 void fillList(QComboBox* combo, const std::vector<std::string>& entries) {
+    // Most refreshes leave the lists as they were; refilling 38 lists each time costs more than
+    // the exchange with the panel.
+    bool same = combo->count() == static_cast<int>(entries.size());
+    for (int i = 0; same && i < combo->count(); ++i) {
+        same = combo->itemText(i) == QString::fromStdString(entries[static_cast<std::size_t>(i)]);
+    }
+    if (same) {
+        return;
+    }
     combo->clear();
     for (const std::string& entry : entries) {
         combo->addItem(QString::fromStdString(entry));

@@ -307,13 +307,15 @@ void IPSetting::paintRowLabels() {
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         QLabel* label = m_rows[i].label;
         const bool highlighted = m_form.rowHighlighted(static_cast<int>(i));
+        if (label->autoFillBackground() == highlighted) {
+            continue;
+        }
         QPalette colours = label->palette();
         colours.setColor(QPalette::Window,
                          highlighted ? QColor(Qt::yellow) : palette().color(QPalette::Window));
         label->setPalette(colours);
         label->setAutoFillBackground(highlighted);
     }
-    update();
 }
 
 void IPSetting::refreshStep() {
@@ -464,6 +466,7 @@ void IPSetting::cancelSearch() {
     readCameraList();
     setSearchButtons(false);
     paintRowLabels();
+    update();
 }
 
 void IPSetting::set() {

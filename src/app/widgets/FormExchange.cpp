@@ -15,6 +15,14 @@ namespace trx {
 
 namespace {
 
+// Loading rewrites every field of a page; a field whose text stands already keeps its caret and
+// costs no relayout.
+void setTextIfChanged(QLineEdit* edit, const QString& text) {
+    if (edit->text() != text) {
+        edit->setText(text);
+    }
+}
+
 // Digits only, blanks around them allowed; a number past the unsigned range is not a number
 // the field can hold, so it is refused rather than wrapped.
 std::optional<unsigned> parseUnsigned(const QString& text) {
@@ -45,7 +53,7 @@ void FormExchange::text(QLineEdit* edit, QString& value, int maxChars) {
         if (maxChars > 0) {
             edit->setMaxLength(maxChars);
         }
-        edit->setText(value);
+        setTextIfChanged(edit, value);
         return;
     }
     if (skip()) {
@@ -61,7 +69,7 @@ void FormExchange::text(QLineEdit* edit, QString& value, int maxChars) {
 
 void FormExchange::unsignedNumber(QLineEdit* edit, unsigned& value) {
     if (!saving()) {
-        edit->setText(QString::number(value));
+        setTextIfChanged(edit, QString::number(value));
         return;
     }
     if (skip()) {
@@ -77,7 +85,7 @@ void FormExchange::unsignedNumber(QLineEdit* edit, unsigned& value) {
 
 void FormExchange::unsignedInRange(QLineEdit* edit, unsigned& value, unsigned min, unsigned max) {
     if (!saving()) {
-        edit->setText(QString::number(value));
+        setTextIfChanged(edit, QString::number(value));
         return;
     }
     if (skip()) {

@@ -115,7 +115,10 @@ Ipv4AddressField::~Ipv4AddressField() {
 void Ipv4AddressField::setAddress(PanelAddress address) {
     const auto octets = addressOctets(address);
     for (std::size_t i = 0; i < octets.size(); ++i) {
-        m_octets[i]->setText(QString::number(octets[i]));
+        const QString text = QString::number(octets[i]);
+        if (m_octets[i]->text() != text) {
+            m_octets[i]->setText(text);
+        }
     }
 }
 

@@ -1,0 +1,423 @@
+#include <QTest>
+#include <QtWidgets>
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "PanelSimulator.h"
+#include "app/OperationGuard.h"
+#include "app/TargetSelection.h"
+#include "app/widgets/Ipv4AddressField.h"
+#include "camera/IPSetting.h"
+#include "support/FakeMessageBoxes.h"
+
+namespace trx::test {
+namespace {
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+using Texts = std::vector<std::string>;
+using sim::Fault;
+using Answer = MessageBoxes::Answer;
+constexpr int kRows = CameraTable::kRowCount;
+// The simulated panel, also the target; 127.0.0.2 stays free to be a camera's address.
+constexpr char kPanel[] = "127.0.0.3";
+// Message boxes as CameraPage::told() writes them.
+const std::string kCommandError = "Error: Command Error!!";
+const std::string kNoConnect = "Error: No Connect!!";
+const std::string kSocketError = "Error: Socket Error!!";
+const std::string kReboot = "Warning?: Do you agree to rebooting after data transfer?";
+const std::string kWriteOk = "Status: Write OK";
+const std::string kNote =
+    "QL-TRX900 Setup Software: <Note>\r\nCCU IP/Remote IP\r\n : IP address and Port Number is "
+    "detected automatically.\r\n\r\nCamcoder IP\r\n : IP address and Port Number need to be set "
+    "manually.\r\n   Port Number = 49152 (default)";
+
+// One Camera List page, built fresh for each test, talking to one simulated panel over loopback.
+class CameraPage : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(sim.start({kPanel}));
+        page = std::make_unique<IPSetting>(PageContext{
+            selection, messages, guard, ExchangeSettings{sim.port(), {1000ms, 600ms, 4000ms}}});
+        selection.setPanelAddress(0, makeAddress(127, 0, 0, 3));
+        selection.rebuildSelectors();
+        page->show();
+        QApplication::setActiveWindow(page.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
+    }
+
+    QWidget* find(const QString& name) const { return page->findChild<QWidget*>(name); }
+    // A row's control by its column: cell<QLineEdit>(2, "PortEdit") is C03's port field.
+    template <typename W = QWidget>
+    W* cell(int row, const char* column) const {
+        return page->findChild<W*>(u"c%1"_s.arg(row + 1, 2, 10, QLatin1Char('0')) +
+                                   QLatin1String(column));
+    }
+    QComboBox* typeList(int row) const { return cell<QComboBox>(row, "TypeCombo"); }
+    QLineEdit* portField(int row) const { return cell<QLineEdit>(row, "PortEdit"); }
+    Ipv4AddressField* ipField(int row) const { return cell<Ipv4AddressField>(row, "AddressEdit"); }
+    const CameraTable& table() const { return page->form().table(); }
+    // Clicks the named buttons in turn, the panel answering with the fault given.
+    void click(std::initializer_list<const char*> names, Fault fault = Fault::None) {
+        sim.setFault(kPanel, fault);
+        for (const char* name : names) {
+            QTest::mouseClick(find(QLatin1String(name)), Qt::LeftButton);
+        }
+    }
+    // Opens the list with a click, moves to the entry and takes it with Enter, as the operator
+    // does. (A click on the entry right after opening is swallowed by the popup on purpose.)
+    void choose(QComboBox* list, const QString& text) {
+        const int index = list->findText(text);
+        ASSERT_GE(index, 0) << text.toStdString();
+        QTest::mouseClick(list, Qt::LeftButton);
+        list->view()->setCurrentIndex(list->view()->model()->index(index, 0));
+        QTest::keyClick(list->view(), Qt::Key_Return);
+    }
+    void retype(QLineEdit* edit, const char* text) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QLatin1String(text));
+    }
+
+    // The type codes of C01..C19, one digit each.
+    std::string types() const {
+        const auto* codes = table().bytes().data() + 392;
+        return std::accumulate(codes, codes + kRows, std::string(), [](std::string all, int code) {
+            return all += std::to_string(code);
+        });
+    }
+    // A row as the operator sees it: "Remote IP/4 [MODEL] 86:87:88:89:8A:8B 192.168.0.11:80 19"
+    // is the camera type shown and how many entries its list has, the model, MAC, address, port
+    // and how many entries the swap list has; "!" follows each control that is disabled.
+    std::string rowView(int row) const {
+        const auto off = [](const QWidget* w) { return w->isEnabled() ? "" : "!"; };
+        const auto text = [](const QLineEdit* e) { return e->text().toStdString(); };
+        const QComboBox* type = typeList(row);
+        const auto* swap = cell<QComboBox>(row, "SwapCombo");
+        return type->currentText().toStdString() + "/" + std::to_string(type->count()) + off(type) +
+               " [" + text(cell<QLineEdit>(row, "ModelEdit")) + "] " +
+               text(cell<QLineEdit>(row, "MacEdit")) + " " + addressText(ipField(row)->address()) +
+               off(ipField(row)) + ":" + text(portField(row)) + off(portField(row)) + " " +
+               std::to_string(swap->count()) + off(swap);
+    }
+    // The radio buttons checked, the serial camera number while it can be chosen, then the
+    // buttons the operator can press: "Serial Mode CCU #1 | refresh set initialize".
+    std::string state() const {
+        std::string text;
+        for (const QRadioButton* radio : page->findChildren<QRadioButton*>()) {
+            text += radio->isChecked() ? radio->text().toStdString() + " " : "";
+        }
+        const auto* number = page->findChild<QComboBox*>(u"cameraNumberCombo"_s);
+        text += number->isEnabled() ? "#" + number->currentText().toStdString() + " |" : "|";
+        for (const char* b : {"networkSearch", "refresh", "set", "cancel", "initialize"}) {
+            text += find(QLatin1String(b) + u"Button"_s)->isEnabled() ? " " + std::string(b) : "";
+        }
+        return text;
+    }
+    // The message boxes shown since the last call, each as "<icon>: <text>", "?" marking a
+    // question with OK and Cancel, and the caption in place of the icon when there is none.
+    Texts told() {
+        Texts boxes;
+        for (const auto& box : messages.shown()) {
+            const std::string icons[] = {box.caption.toStdString(), "Error", "Warning", "Info"};
+            const bool question = box.buttons == MessageBoxes::Buttons::OkCancel;
+            boxes.push_back(icons[static_cast<int>(box.icon)] + (question ? "?: " : ": ") +
+                            box.text.toStdString());
+        }
+        messages.clear();
+        return boxes;
+    }
+    // Every command line the panel received, one after the other.
+    std::string commands() const {
+        const auto log = sim.log(kPanel);
+        return std::accumulate(log.begin(), log.end(), std::string(),
+                               [](std::string all, const auto& r) { return all += r.command; });
+    }
+
+    TargetSelection selection;
+    FakeMessageBoxes messages;
+    OperationGuard guard;
+    sim::PanelSimulator sim;
+    std::unique_ptr<IPSetting> page;
+};
+
+// A default row as the page shows it: in Serial Mode only the serial camera's type list is
+// enabled, in IP Mode everything.
+std::string defaultRow(int row, const char* type, bool ip = false) {
+    return std::string(type) + " [] 00:00:00:00:00:00 192.168.0." + std::to_string(10 + row) +
+           (ip ? ":80 19" : "!:80! 1!");
+}
+
+// The form as an operator drives it from the default table. IP Mode offers every row the four
+// IP entries and the serial camera of the family until one row holds it; any click on a mode
+// drops every type; a key or the wheel reaching a type list without focus (an assistive tool,
+// the page scrolled over it) changes nothing. Editing an address octet reads the form and stores
+// every row's address and port (a port field alone stores nothing); a port field without a
+// number stops a read there, and writing the form back undoes the click that read it.
+TEST_F(CameraPage, TheFormFollowsItsRules) {
+    EXPECT_EQ(table(), CameraTable::defaults());
+    EXPECT_EQ(state(), "Serial Mode CCU #1 | refresh set initialize");
+    EXPECT_EQ(page->findChild<QComboBox*>(u"cameraNumberCombo"_s)->count(), 19);  // "1".."19"
+    EXPECT_EQ(ipField(2)->accessibleName().toStdString(), "C03 IP ADDRESS");
+    for (int row = 0; row < kRows; ++row) {
+        EXPECT_EQ(rowView(row), defaultRow(row, row == 0 ? "CCU Serial/1" : "NoAsign/1!"));
+    }
+    // Every label and control (the widgets without visible children) on the fixed page, none
+    // overlapping another.
+    EXPECT_EQ(page->size(), QSize(PanelPage::kPageWidth, PanelPage::kPageHeight));
+    std::vector<QRect> placed;
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (w->isVisible() && w->childrenRect().isNull()) {
+            placed.emplace_back(w->mapTo(page.get(), QPoint()), w->size());
+        }
+    }
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        EXPECT_TRUE(page->rect().contains(placed[i])) << i;
+        for (std::size_t j = i + 1; j < placed.size(); ++j) {
+            EXPECT_FALSE(placed[i].intersects(placed[j])) << i << " " << j;
+        }
+    }
+    click({"ipModeRadio"});
+    const CameraTable ipMode = table();
+    EXPECT_EQ(ipMode.modeCode(), 2);
+    EXPECT_EQ(types(), "0000000000000000000");
+    EXPECT_EQ(state(), "IP Mode CCU | networkSearch refresh set initialize");
+    QTest::keyClick(typeList(5), Qt::Key_Down);
+    QWheelEvent wheel({}, {}, {}, {0, -120}, {}, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(typeList(2), &wheel);
+    EXPECT_FALSE(wheel.isAccepted());  // left to the page
+    EXPECT_EQ(table(), ipMode);
+    for (int row = 0; row < kRows; ++row) {
+        EXPECT_EQ(rowView(row), defaultRow(row, "NoAsign/5", true));
+        const auto own = QString::fromStdString(cameraRowLabel(row));  // " " and the other rows
+        EXPECT_EQ(cell<QComboBox>(row, "SwapCombo")->findText(own), -1);
+    }
+    choose(typeList(6), u"Camcoder IP"_s);
+    choose(typeList(1), u"CCU IP"_s);
+    EXPECT_EQ(types(), "0300005000000000000");
+    click({"ipModeRadio"});  // already checked
+    EXPECT_EQ(table(), ipMode);
+
+    click({"remoteCameraRadio"});
+    choose(typeList(3), u"Remote Serial"_s);
+    EXPECT_EQ(table().modeCode(), 3);
+    EXPECT_EQ(types(), "0002000000000000000");
+    EXPECT_EQ(rowView(3).substr(0, 15), "Remote Serial/5");
+    EXPECT_EQ(rowView(4).substr(0, 9), "NoAsign/4");  // the other rows no longer offer it
+    choose(typeList(3), u"NoAsign"_s);
+    EXPECT_EQ(types(), "0000000000000000000");
+    EXPECT_EQ(typeList(4)->itemText(4).toStdString(), "Remote Serial");
+
+    retype(portField(4), "1234");
+    retype(portField(18), "70000");
+    EXPECT_EQ(table().rowPort(4), 80);
+    retype(ipField(2)->octetEdit(3), "77");
+    EXPECT_EQ(table().rowAddress(2), makeAddress(192, 168, 0, 77));
+    EXPECT_EQ(table().rowPort(4), 1234);
+    EXPECT_EQ(table().rowPort(18), 70000 & 0xFFFF);
+    retype(portField(2), "8080");
+    portField(5)->clear();
+    retype(portField(6), "9090");
+    click({"camcorderRadio"});
+    EXPECT_EQ(told(), Texts{"Warning: Please enter a positive integer."});
+    EXPECT_EQ(page->form().values().port[2], 8080u);  // read before the empty field, ...
+    EXPECT_EQ((portField(5)->text() + portField(6)->text()).toStdString(), "8080");  // not after
+    EXPECT_EQ(state(), "IP Mode RemoteCamera | networkSearch refresh set initialize");
+
+    click({"serialModeRadio", "camcorderRadio"});
+    choose(page->findChild<QComboBox*>(u"cameraNumberCombo"_s), u"5"_s);
+    EXPECT_EQ(table().modeCode(), 4);
+    EXPECT_EQ(state(), "Serial Mode Camcorder #5 | refresh set initialize");
+    EXPECT_EQ(types(), "0000600000000000000");
+    EXPECT_EQ(rowView(4), "Camcoder Serial/1 [] 00:00:00:00:00:00 192.168.0.14!:1234! 1!");
+}
+
+// REFRESH, a swap and back, confirmations cancelled, SET, INITIALIZE and a search confirmed by
+// SET, as an operator uses them; a REFRESH tried while a box is open is refused silently. The
+// stored list is in IP Mode (RemoteCamera) with Remote IP in C02, Remote Serial in C05, Camcoder IP
+// on port 49152 in C09 and a second serial camera in C10; every row has a MAC, C02 a model name of
+// all 9 bytes, a mask and gateway of its own and a status mark, and the last byte is not 0.
+TEST_F(CameraPage, ReadSwapWriteAndInitializeAgainstThePanel) {
+    sim::PanelState panel = sim.state(kPanel);
+    // MACs 80:81:82:83:84:85, 86:.., a model of all 9 bytes in C02, then the marks listed above.
+    std::iota(panel.cameraTable.data() + 12, panel.cameraTable.data() + 126, std::uint8_t{0x80});
+    std::copy_n("ABCDEFGHIZ", 10, panel.cameraTable.data() + 448);
+    const std::pair<std::size_t, std::uint8_t> marks[] = {
+        {392, 0}, {393, 4}, {396, 2}, {400, 5},    {401, 6},    {412, 3},  {178, 0xC0},
+        {179, 0}, {247, 2}, {323, 2}, {649, 0x81}, {669, 0x5A}, {520, 'Z'}};
+    for (const auto& [at, value] : marks) {
+        panel.cameraTable[at] = value;
+    }
+    sim.setState(kPanel, panel);
+    click({"refreshButton"});
+    CameraTable expected = *CameraTable::fromReply(panel.cameraTable);
+    expected.seal();  // as the panel sent it
+    EXPECT_EQ(table(), expected);
+    EXPECT_EQ(state(), "IP Mode RemoteCamera | networkSearch refresh set initialize");
+    EXPECT_EQ(rowView(9).substr(0, 3), "/4 ");  // a second serial row offers no serial entry
+    EXPECT_FALSE(cell(1, "Label")->autoFillBackground());  // lit only while a search is pending
+
+    choose(cell<QComboBox>(1, "SwapCombo"), u"C09"_s);
+    EXPECT_EQ(rowView(1), "Camcoder IP/4 [] B0:B1:B2:B3:B4:B5 192.168.0.18:49152 19");
+    EXPECT_EQ(rowView(8), "Remote IP/4 [ABCDEFGHI] 86:87:88:89:8A:8B 192.168.0.11:80 19");
+    // C02's status mark moves to C09, its mask and gateway stay.
+    EXPECT_EQ(std::vector({table().statusFlags(8), table().bytes()[247], table().bytes()[323]}),
+              std::vector<std::uint8_t>({0x81, 2, 2}));
+    EXPECT_EQ(cell<QComboBox>(1, "SwapCombo")->currentIndex(), -1);
+    choose(cell<QComboBox>(8, "SwapCombo"), u"C02"_s);
+    EXPECT_EQ(table(), expected);
+
+    // Cancel the firmware notice; OK it and cancel the reboot; cancel INITIALIZE's reboot.
+    messages.script({Answer::Cancel, Answer::Ok, Answer::Cancel, Answer::Cancel});
+    click({"setButton", "setButton", "initializeButton"});
+    EXPECT_EQ(told().size(), 4u);
+    EXPECT_EQ(commands(), "TRX900 IP SETTING REQ\r\n");  // REFRESH's only
+
+    sim.clearLog();
+    messages.onShow([this](const FakeMessageBoxes::Shown&) {
+        QTest::mouseClick(find(u"refreshButton"_s), Qt::LeftButton);
+    });
+    click({"setButton"});
+    for (int row = 0; row < kRows; ++row) {
+        expected.clearRowMac(row == 1 || row == 8 ? 0 : row);  // only network cameras keep theirs
+    }
+    expected.seal();
+    const std::vector<std::uint8_t> block = sim.log(kPanel).at(0).block;
+    EXPECT_EQ(block, std::vector<std::uint8_t>(expected.bytes().begin(), expected.bytes().end()));
+    EXPECT_EQ(std::accumulate(block.begin(), block.end(), 0u) % 256u, 0u);  // 669 is 0x5A
+    EXPECT_EQ(told(),
+              (Texts{"Warning?: Please make sure that firmware version of QL-TRX900\r\n"
+                     "(Remote Operation Panel) should be later than Ver3.00.\r\nDo you "
+                     "execute connection?\r\nIf you are not sure, please select \"Cancel\".",
+                     kReboot, kWriteOk}));
+
+    click({"initializeButton"});
+    EXPECT_EQ(told(), (Texts{kReboot, kWriteOk}));
+    EXPECT_EQ(rowView(0), defaultRow(0, "CCU Serial/1"));  // the factory list
+
+    // After a search SET sends KEEP SET once its connection stands, whatever comes after; a SET
+    // that cannot connect leaves the search pending.
+    click({"ipModeRadio", "remoteCameraRadio", "networkSearchButton"});
+    click({"setButton"}, Fault::RefuseConnection);
+    click({"setButton"}, Fault::CloseAfterAcknowledge);
+    click({"setButton"});
+    EXPECT_EQ(told(),
+              (Texts{kNote, kReboot, kNoConnect, kReboot, kSocketError, kReboot, kWriteOk}));
+    EXPECT_EQ(commands(),
+              "TRX900 IP SETTING CHANGE\r\nTRX900 IP SETTING INITIALIZE\r\n"
+              "TRX900 IP SET KEEP START REMOTE CAMERA\r\nTRX900 IP SET KEEP SET\r\n"
+              "TRX900 IP SETTING CHANGE\r\n");
+}
+
+// An empty reply leaves the table but enters the pending state; the next search is a RETRY, even
+// after a failed one, and takes the panel's table but for the page's mode code. Only the first
+// flagged duplicate is told. CANCEL reads the stored list back, and the next search starts over.
+TEST_F(CameraPage, SearchTakesThePanelsTableButThePagesModeUntilCancelled) {
+    sim::PanelState panel = sim.state(kPanel);
+    panel.network.clear();
+    for (std::uint8_t i = 1; i <= 4; ++i) {  // four camcorders: two at .50, two at .60
+        const auto host = i <= 2 ? std::uint8_t{50} : std::uint8_t{60};
+        panel.network.push_back({2, 5, {2, 0, 0, 0, 0, i}, makeAddress(10, 1, 1, host), 80, "CAM"});
+    }
+    sim.setState(kPanel, panel);
+    click({"ipModeRadio", "camcorderRadio"});
+    const CameraTable before = table();
+    click({"networkSearchButton"}, Fault::EmptyReply);
+    EXPECT_EQ(table(), before);
+    EXPECT_EQ(state(), "IP Mode Camcorder | networkSearch set cancel");
+    click({"networkSearchButton"});
+    CameraTable expected = *CameraTable::fromReply(sim.state(kPanel).pendingCameraTable);
+    expected.seal();  // as the panel sent it, but for the mode code
+    expected.setModeCode(5);
+    EXPECT_EQ(table(), expected);
+    // The cameras land in the free rows C02..C05, lit yellow.
+    EXPECT_EQ(rowView(1), "Camcoder IP/4 [CAM] 02:00:00:00:00:01 10.1.1.50:80 19");
+    EXPECT_TRUE(cell(1, "Label")->autoFillBackground() && cell(4, "Label")->autoFillBackground());
+    EXPECT_FALSE(cell(0, "Label")->autoFillBackground() || cell(5, "Label")->autoFillBackground());
+    EXPECT_EQ(cell(1, "Label")->palette().color(QPalette::Window), QColor(Qt::yellow));
+    choose(typeList(5), u"Remote IP"_s);  // springs back while the result is pending
+    EXPECT_EQ(table(), expected);
+    EXPECT_EQ(rowView(5).substr(0, 9), "NoAsign/4");
+
+    click({"networkSearchButton"}, Fault::RefuseConnection);
+    click({"networkSearchButton", "cancelButton"});
+    EXPECT_FALSE(cell(1, "Label")->autoFillBackground());
+    EXPECT_EQ(state(), "Serial Mode CCU #1 | refresh set initialize");  // the stored list
+    click({"ipModeRadio", "camcorderRadio", "networkSearchButton"});
+    const std::string duplicate = "Error: IP(10.1.1.50) Duplication";
+    EXPECT_EQ(told(), (Texts{kNote, kNote, duplicate, kNote, kNoConnect, kNote, duplicate, kNote,
+                             duplicate}));
+    EXPECT_EQ(commands(),
+              "TRX900 IP SET KEEP START CAMCODER\r\nTRX900 IP SET KEEP RETRY CAMCODER\r\n"
+              "TRX900 IP SET KEEP RETRY CAMCODER\r\nTRX900 IP SETTING REQ\r\n"
+              "TRX900 IP SET KEEP START CAMCODER\r\n");
+}
+
+// SET's checks in order: a camera at all (before the form is read), duplicates with the target
+// panel or another row, then each row's address and port as typed; a refused SET sends nothing.
+// A failed or short reply is told. REFRESH, INITIALIZE and NETWORK SEARCH leave the table (no
+// search pending) and REFRESH draws the controls again from it unless the panel could not be
+// reached; a failed SET is told after the reboot question and keeps the form as typed.
+TEST_F(CameraPage, SetRefusesWhatItMayNotWriteAndFailuresAreTold) {
+    click({"ipModeRadio"});
+    portField(0)->clear();  // a read would complain about it
+    click({"setButton"});
+    EXPECT_EQ(told(), Texts{"Error: One or more cameras should be set\r\nexcept for \"NoAsign\""});
+    retype(portField(0), "80");
+    choose(typeList(0), u"CCU IP"_s);
+    const std::vector<std::tuple<const char*, Fault, Texts, QString>> cases = {
+        {"refreshButton", Fault::RefuseConnection, {kNoConnect}, u"4321"_s},
+        {"refreshButton", Fault::BadChecksum, {kCommandError}, u"80"_s},
+        {"refreshButton", Fault::Silent, {kCommandError}, u"80"_s},
+        {"refreshButton", Fault::ShortReply, {kCommandError}, u"80"_s},
+        {"initializeButton", Fault::ShortReply, {kReboot, kCommandError}, u"4321"_s},
+        {"networkSearchButton", Fault::ShortReply, {kNote, kCommandError}, u"4321"_s},
+        {"setButton", Fault::RefuseConnection, {kReboot, kNoConnect}, u"4321"_s},
+        {"setButton", Fault::NotAcknowledge, {kReboot, kCommandError}, u"4321"_s},
+        {"setButton", Fault::EmptyReply, {kReboot, kSocketError}, u"4321"_s},
+        {"setButton", Fault::CloseAfterAcknowledge, {kReboot, kSocketError}, u"4321"_s}};
+    for (const auto& [button, fault, texts, shown] : cases) {
+        SCOPED_TRACE(std::string(button) + " " + std::to_string(static_cast<int>(fault)));
+        const CameraTable before = table();
+        retype(portField(3), "4321");
+        click({button}, fault);
+        EXPECT_EQ(told(), texts);
+        EXPECT_EQ(portField(3)->text(), shown);
+        EXPECT_EQ(state(), "IP Mode CCU | networkSearch refresh set initialize");
+        EXPECT_TRUE(std::string_view(button) == "setButton" || table() == before);
+    }
+    // Typed into C02..C15: an address into C02..C04 and C10, a port into the others. What may be
+    // written, in C10..C15, goes out as typed; ...
+    const char* typed[] = {"",   "10.0.0.255", "224.1.1.1", "127.0.0.1", "0",
+                           "21", "995",        "10670",     "70000",     "127.0.0.2",
+                           "1",  "80",         "1024",      "49152",     "65535"};
+    const auto type = [&](int row) {
+        row < 4 || row == 9 ? ipField(row)->setAddress(*parseAddress(typed[row]))
+                            : retype(portField(row), typed[row]);
+    };
+    for (int row = 9; row < 15; ++row) {
+        type(row);
+    }
+    click({"setButton"});
+    EXPECT_EQ(told(), (Texts{kReboot, kWriteOk}));
+    EXPECT_EQ(CameraTable::fromReply(sim.log(kPanel).back().block)->rowPort(14), 65535);
+    sim.clearLog();  // ... what may not, in C02..C09, is refused.
+    for (int row = 1; row < 9; ++row) {
+        type(row);
+    }
+    click({"setButton"});
+    EXPECT_EQ(told(), Texts{"Warning: Unavailable network setting!\r\n C02/ C03/ C04/ C05/ C06\r\n"
+                            " C07/ C08/ C09"});
+    ipField(17)->setAddress(makeAddress(127, 0, 0, 3));  // the target panel's own address
+    click({"setButton"});
+    EXPECT_EQ(told(), Texts{"Error: IP(127.0.0.3) Duplication"});
+    ipField(17)->setAddress(makeAddress(192, 168, 0, 24));  // C15's, both NoAsign
+    click({"setButton"});
+    EXPECT_EQ(told(), Texts{"Error: IP(192.168.0.24) Duplication"});
+    EXPECT_EQ(commands(), "");
+}
+
+}  // namespace
+}  // namespace trx::test

@@ -44,7 +44,13 @@ TEST(Program, OneCopyAtATimeEvenAfterHoursAndAgainAfterAKill) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"TMPDIR"_s, temp.path());
     environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-    std::deque<QProcess> processes;  // killed, if still running, when the test ends
+    std::deque<QProcess> processes;
+    const auto stopAll = qScopeGuard([&] {
+        for (QProcess& process : processes) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    });
     const auto start = [&]() -> QProcess& {
         QProcess& process = processes.emplace_back();
         process.setProcessEnvironment(environment);

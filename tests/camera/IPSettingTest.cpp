@@ -48,12 +48,19 @@ class CameraPage : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
     }
 
-    QWidget* find(const QString& name) const { return page->findChild<QWidget*>(name); }
+    // A control the page must have; a renamed one stops the run with its name.
+    template <typename W = QWidget>
+    W* find(const QString& name) const {
+        W* widget = page->findChild<W*>(name);
+        if (widget == nullptr) {
+            qFatal("the page has no %s", qPrintable(name));
+        }
+        return widget;
+    }
     // A row's control by its column: cell<QLineEdit>(2, "PortEdit") is C03's port field.
     template <typename W = QWidget>
     W* cell(int row, const char* column) const {
-        return page->findChild<W*>(u"c%1"_s.arg(row + 1, 2, 10, QLatin1Char('0')) +
-                                   QLatin1String(column));
+        return find<W>(u"c%1"_s.arg(row + 1, 2, 10, QLatin1Char('0')) + QLatin1String(column));
     }
     QComboBox* typeList(int row) const { return cell<QComboBox>(row, "TypeCombo"); }
     QLineEdit* portField(int row) const { return cell<QLineEdit>(row, "PortEdit"); }

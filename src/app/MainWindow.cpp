@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "app/widgets/PageControls.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -188,15 +189,11 @@ void CTRX900ToolDlg::tabChanged() {
 
 void CTRX900ToolDlg::keyPressEvent(QKeyEvent* event) {
     // Only the close box ends the run: a stray Enter or Escape must not throw away edits.
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-            event->accept();
-            return;
-        default:
-            QDialog::keyPressEvent(event);
+    if (isDialogClosingKey(event)) {
+        event->accept();
+        return;
     }
+    QDialog::keyPressEvent(event);
 }
 
 }  // namespace trx

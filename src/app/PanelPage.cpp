@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 
 #include "app/TargetSelection.h"
+#include "app/widgets/PageControls.h"
 #include "app/widgets/TargetSelectorBox.h"
 
 namespace trx {
@@ -17,15 +18,11 @@ PanelPage::PanelPage(const PageContext& context, QWidget* parent)
 }
 
 void PanelPage::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-            event->accept();
-            return;
-        default:
-            QWidget::keyPressEvent(event);
+    if (isDialogClosingKey(event)) {
+        event->accept();
+        return;
     }
+    QWidget::keyPressEvent(event);
 }
 
 void PanelPage::showError(const QString& text) {

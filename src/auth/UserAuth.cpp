@@ -12,6 +12,7 @@
 #include "app/SettingPageTexts.h"
 #include "app/widgets/FormExchange.h"
 #include "app/widgets/HeadingLabel.h"
+#include "app/widgets/PageControls.h"
 #include "app/widgets/TargetSelectorBox.h"
 #include "protocol/Checksum.h"
 #include "protocol/Commands.h"
@@ -100,14 +101,10 @@ void UserAuth::buildForm() {
     auto* buttons = new QHBoxLayout(buttonRow);
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->addStretch(1);
-    m_refreshButton = new QPushButton(QStringLiteral("REFRESH"), buttonRow);
-    m_refreshButton->setObjectName(QStringLiteral("refreshButton"));
-    m_refreshButton->setAccessibleName(QStringLiteral("REFRESH"));
-    m_setButton = new QPushButton(QStringLiteral("SET"), buttonRow);
-    m_setButton->setObjectName(QStringLiteral("setButton"));
-    m_setButton->setAccessibleName(QStringLiteral("SET"));
+    m_refreshButton =
+        makePageButton(QStringLiteral("REFRESH"), QStringLiteral("refreshButton"), buttonRow);
+    m_setButton = makePageButton(QStringLiteral("SET"), QStringLiteral("setButton"), buttonRow);
     for (QPushButton* button : {m_refreshButton, m_setButton}) {
-        button->setAutoDefault(false);
         button->setFixedWidth(100);
         buttons->addWidget(button);
     }

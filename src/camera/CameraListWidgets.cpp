@@ -5,28 +5,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QWheelEvent>
+
+#include "app/widgets/PageControls.h"
 
 namespace trx::camera_widgets {
-
-namespace {
-
-// A drop-down list in the dense grid: scrolling the page over it must not change a camera.
-class GridComboBox final : public QComboBox {
-  public:
-    using QComboBox::QComboBox;
-
-  protected:
-    void wheelEvent(QWheelEvent* event) override {
-        if (!hasFocus()) {
-            event->ignore();
-            return;
-        }
-        QComboBox::wheelEvent(event);
-    }
-};
-
-}  // namespace
 
 QComboBox* makeList(const QString& name, const QString& objectName, QWidget* parent) {
     auto* combo = new GridComboBox(parent);
@@ -54,14 +36,6 @@ QRadioButton* makeRadio(const QString& text, const QString& objectName, QWidget*
     radio->setAccessibleName(text);
     group->layout()->addWidget(radio);
     return radio;
-}
-
-QPushButton* makeButton(const QString& text, const QString& objectName, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(objectName);
-    button->setAccessibleName(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-    button->setAutoDefault(false);
-    return button;
 }
 
 // "CAMERA PORT NO" -> "cameraPortNoHeading".

@@ -20,8 +20,6 @@ QComboBox* makeList(const QString& name, const QString& objectName, QWidget* par
 QLineEdit* makeDisplayField(const QString& name, const QString& objectName, QWidget* parent);
 // A radio button added to its group's row.
 QRadioButton* makeRadio(const QString& text, const QString& objectName, QWidget* group);
-// A button named by its caption read as one line.
-QPushButton* makeButton(const QString& text, const QString& objectName, QWidget* parent);
 // "CAMERA PORT NO" -> "cameraPortNoHeading".
 QString headingName(const QString& text);
 // Replaces a list's entries; the selection is left to the caller.

@@ -15,6 +15,7 @@
 #include "app/widgets/FormExchange.h"
 #include "app/widgets/HeadingLabel.h"
 #include "app/widgets/Ipv4AddressField.h"
+#include "app/widgets/PageControls.h"
 #include "app/widgets/TargetSelectorBox.h"
 #include "camera/CameraListWidgets.h"
 #include "protocol/Commands.h"
@@ -26,7 +27,6 @@ namespace {
 
 using camera_widgets::fillList;
 using camera_widgets::headingName;
-using camera_widgets::makeButton;
 using camera_widgets::makeDisplayField;
 using camera_widgets::makeList;
 using camera_widgets::makeRadio;
@@ -216,13 +216,14 @@ QWidget* IPSetting::buildButtons() {
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(16);
-    m_searchButton =
-        makeButton(QStringLiteral("NETWORK SEARCH"), QStringLiteral("networkSearchButton"), box);
-    m_refreshButton = makeButton(QStringLiteral("REFRESH"), QStringLiteral("refreshButton"), box);
-    m_setButton = makeButton(QStringLiteral("SET"), QStringLiteral("setButton"), box);
-    m_cancelButton = makeButton(QStringLiteral("CANCEL"), QStringLiteral("cancelButton"), box);
-    m_initializeButton = makeButton(QStringLiteral("INITIALIZE\n(FACTORY SETUP)"),
-                                    QStringLiteral("initializeButton"), box);
+    m_searchButton = makePageButton(QStringLiteral("NETWORK SEARCH"),
+                                    QStringLiteral("networkSearchButton"), box);
+    m_refreshButton =
+        makePageButton(QStringLiteral("REFRESH"), QStringLiteral("refreshButton"), box);
+    m_setButton = makePageButton(QStringLiteral("SET"), QStringLiteral("setButton"), box);
+    m_cancelButton = makePageButton(QStringLiteral("CANCEL"), QStringLiteral("cancelButton"), box);
+    m_initializeButton = makePageButton(QStringLiteral("INITIALIZE\n(FACTORY SETUP)"),
+                                        QStringLiteral("initializeButton"), box);
     layout->addStretch(1);
     for (QPushButton* button : {m_searchButton, m_refreshButton, m_setButton, m_cancelButton}) {
         button->setFixedSize(150, 32);

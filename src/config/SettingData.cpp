@@ -13,6 +13,7 @@
 #include "app/SettingPageTexts.h"
 #include "app/widgets/FormExchange.h"
 #include "app/widgets/HeadingLabel.h"
+#include "app/widgets/PageControls.h"
 #include "app/widgets/TargetSelectorBox.h"
 #include "protocol/Checksum.h"
 #include "protocol/Commands.h"
@@ -154,14 +155,10 @@ void SettingData::buildForm() {
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    m_refreshButton = new QPushButton(QStringLiteral("REFRESH"), this);
-    m_refreshButton->setObjectName(QStringLiteral("refreshButton"));
-    m_refreshButton->setAccessibleName(QStringLiteral("REFRESH"));
-    m_setButton = new QPushButton(QStringLiteral("SET"), this);
-    m_setButton->setObjectName(QStringLiteral("setButton"));
-    m_setButton->setAccessibleName(QStringLiteral("SET"));
+    m_refreshButton =
+        makePageButton(QStringLiteral("REFRESH"), QStringLiteral("refreshButton"), this);
+    m_setButton = makePageButton(QStringLiteral("SET"), QStringLiteral("setButton"), this);
     for (QPushButton* button : {m_refreshButton, m_setButton}) {
-        button->setAutoDefault(false);
         button->setFixedWidth(100);
         buttons->addWidget(button);
     }

@@ -10,7 +10,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -20,6 +19,7 @@
 #include "app/widgets/FormExchange.h"
 #include "app/widgets/HeadingLabel.h"
 #include "app/widgets/Ipv4AddressField.h"
+#include "app/widgets/PageControls.h"
 #include "app/widgets/TargetSelectorBox.h"
 #include "protocol/Commands.h"
 #include "protocol/PanelExchange.h"
@@ -37,22 +37,6 @@ constexpr int kColumnSpacing = 4;
 constexpr int kRowSpacing = 0;
 constexpr int kMargin = 8;
 constexpr int kGap = 6;
-
-// A drop-down list in a dense grid: the wheel scrolls the page unless the list has the focus, so
-// that rolling over the table never changes a row by accident.
-class GridComboBox final : public QComboBox {
-  public:
-    using QComboBox::QComboBox;
-
-  protected:
-    void wheelEvent(QWheelEvent* event) override {
-        if (!hasFocus()) {
-            event->ignore();
-            return;
-        }
-        QComboBox::wheelEvent(event);
-    }
-};
 
 QString label(int rowIndex) {
     return QString::fromStdString(RopRowLabel(rowIndex + 1));

@@ -86,7 +86,13 @@ void showAndCheck(CameraListForm& form) {
 void takeReply(CameraListForm& form, const std::vector<std::uint8_t>& reply, bool search) {
     const CameraTable before = form.table();
     if (search) {
-        trx::takeSearchReply(form.table(), reply);
+        const bool accepted = trx::takeSearchReply(form.table(), reply);
+        // A reply cut short is refused whole; an empty one leaves the table as it was.
+        TRX_FUZZ_REQUIRE(accepted == (reply.empty() || reply.size() >= CameraTable::kSize));
+        if (!accepted) {
+            TRX_FUZZ_REQUIRE(form.table() == before);
+            return;
+        }
         const auto& bytes = form.table().bytes();
         const std::size_t taken = std::min(reply.size(), CameraTable::kSize);
         for (std::size_t i = 0; i < CameraTable::kSize; ++i) {

@@ -12,6 +12,7 @@
 #include "app/PageContext.h"
 #include "app/TargetSelection.h"
 #include "bench/BenchSupport.h"
+#include "bench/PageRig.h"
 #include "bench/RatioReporter.h"
 #include "camera/CameraTable.h"
 #include "camera/IPSetting.h"
@@ -26,14 +27,7 @@ using namespace trx;
 const char* const kPanelText = "127.0.0.2";
 const PanelAddress kPanel = makeAddress(127, 0, 0, 2);
 
-struct Rig {
-    sim::PanelSimulator simulator;
-    TargetSelection selection;
-    bench::QuietMessageBoxes messages;
-    OperationGuard guard;
-    ExchangeSettings exchange;
-    IPSetting* page = nullptr;
-};
+using Rig = bench::PageRig<IPSetting>;
 Rig* g_rig = nullptr;
 
 // Every iteration must have been one exchange the panel answered, and nothing may have gone

@@ -19,6 +19,7 @@
 #include "app/WaitDialog.h"
 #include "app/widgets/Ipv4AddressField.h"
 #include "bench/BenchSupport.h"
+#include "bench/PageRig.h"
 #include "bench/RatioReporter.h"
 #include "panel-sim/PanelSimulator.h"
 #include "protocol/Commands.h"
@@ -59,14 +60,7 @@ class ShowCounter final : public QObject {
     int m_shows = 0;
 };
 
-struct Rig {
-    sim::PanelSimulator simulator;
-    TargetSelection selection;
-    bench::QuietMessageBoxes messages;
-    OperationGuard guard;
-    ExchangeSettings exchange;
-    CTRX900IPSET* page = nullptr;
-};
+using Rig = bench::PageRig<CTRX900IPSET>;
 Rig* g_rig = nullptr;
 
 // Every panel must have taken its number in every iteration, with no message on the page: a

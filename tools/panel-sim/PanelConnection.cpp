@@ -143,22 +143,28 @@ void PanelConnection::takeCommandLine() {
     }
 }
 
-void PanelConnection::runRequest(const Command& command) {
+bool PanelConnection::answeredByFault(const std::string& closedText) {
     switch (m_fault) {
         case Fault::Silent:
             m_phase = Phase::Holding;
             log("no answer, connection held open" + faultNote(m_fault));
-            return;
+            return true;
         case Fault::EmptyReply:
-            log("closed without a reply" + faultNote(m_fault));
+            log(closedText + faultNote(m_fault));
             closeAfterSending();
-            return;
+            return true;
         case Fault::Garbage:
             log("answered with garbage" + faultNote(m_fault));
             send(garbageBytes(), [this] { closeAfterSending(); });
-            return;
+            return true;
         default:
-            break;
+            return false;
+    }
+}
+
+void PanelConnection::runRequest(const Command& command) {
+    if (answeredByFault("closed without a reply")) {
+        return;
     }
     RequestReply reply;
     m_host.withPanel(m_panel, [&](PanelState& state) { reply = answerRequest(state, command); });
@@ -174,19 +180,10 @@ void PanelConnection::runRequest(const Command& command) {
 
 void PanelConnection::runWrite() {
     std::vector<std::uint8_t> ack = acknowledgeLine();
+    if (answeredByFault("closed before any line")) {
+        return;
+    }
     switch (m_fault) {
-        case Fault::Silent:
-            m_phase = Phase::Holding;
-            log("no answer, connection held open" + faultNote(m_fault));
-            return;
-        case Fault::EmptyReply:
-            log("closed before any line" + faultNote(m_fault));
-            closeAfterSending();
-            return;
-        case Fault::Garbage:
-            log("answered with garbage" + faultNote(m_fault));
-            send(garbageBytes(), [this] { closeAfterSending(); });
-            return;
         case Fault::NotAcknowledge:
             log("not acknowledged" + faultNote(m_fault));
             send(notAcknowledgedLine(), [this] { closeAfterSending(); });

@@ -46,6 +46,9 @@ class PanelConnection : public QObject {
     void onDisconnected();
     void onIdle();
     void takeCommandLine();
+    // The faults that answer every command alike: silence, an empty answer, garbage. True when
+    // one of them has answered.
+    bool answeredByFault(const std::string& closedText);
     void runRequest(const Command& command);
     void runWrite();
     void runNotify();

@@ -84,23 +84,16 @@ void FormExchange::unsignedNumber(QLineEdit* edit, unsigned& value) {
 }
 
 void FormExchange::unsignedInRange(QLineEdit* edit, unsigned& value, unsigned min, unsigned max) {
-    if (!saving()) {
-        setTextIfChanged(edit, QString::number(value));
+    unsigned entered = value;
+    unsignedNumber(edit, entered);
+    if (!saving() || m_failed) {
         return;
     }
-    if (skip()) {
-        return;
-    }
-    const std::optional<unsigned> entered = parseUnsigned(edit->text());
-    if (!entered) {
-        fail(edit, QStringLiteral("Please enter a positive integer."));
-        return;
-    }
-    if (*entered < min || *entered > max) {
+    if (entered < min || entered > max) {
         fail(edit, QStringLiteral("Please enter an integer between %1 and %2.").arg(min).arg(max));
         return;
     }
-    value = *entered;
+    value = entered;
 }
 
 void FormExchange::comboIndex(QComboBox* combo, int& index) {

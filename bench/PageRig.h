@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/OperationGuard.h"
+#include "app/TargetSelection.h"
+#include "bench/BenchSupport.h"
+#include "panel-sim/PanelSimulator.h"
+#include "protocol/PanelExchange.h"
+
+namespace trx::bench {
+
+// One page against simulated panels in this process, with everything the page is given.
+template <typename Page>
+struct PageRig {
+    sim::PanelSimulator simulator;
+    TargetSelection selection;
+    QuietMessageBoxes messages;
+    OperationGuard guard;
+    ExchangeSettings exchange;
+    Page* page = nullptr;
+};
+
+}  // namespace trx::bench

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageBoxes.h"
+#include "pagebase/MessageBoxes.h"
 
 namespace trx::bench {
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/OperationGuard.h"
-#include "app/TargetSelection.h"
 #include "bench/BenchSupport.h"
+#include "exchange/PanelExchange.h"
+#include "pagebase/OperationGuard.h"
 #include "panel-sim/PanelSimulator.h"
-#include "protocol/PanelExchange.h"
+#include "records/TargetSelection.h"
 
 namespace trx::bench {
 

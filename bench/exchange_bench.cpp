@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "bench/RatioReporter.h"
+#include "exchange/PanelExchange.h"
 #include "panel-sim/PanelSimulator.h"
-#include "protocol/Checksum.h"
-#include "protocol/Commands.h"
-#include "protocol/PanelExchange.h"
+#include "wire/Checksum.h"
+#include "wire/Commands.h"
 
 namespace {
 

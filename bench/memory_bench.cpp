@@ -8,8 +8,8 @@
 #include <cstdio>
 
 #include "app/MainWindow.h"
-#include "app/PanelPage.h"
 #include "bench/BenchSupport.h"
+#include "pagebase/PanelPage.h"
 
 namespace {
 

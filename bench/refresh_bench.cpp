@@ -8,17 +8,17 @@
 
 #include <cstdio>
 
-#include "app/OperationGuard.h"
-#include "app/PageContext.h"
-#include "app/TargetSelection.h"
 #include "bench/BenchSupport.h"
 #include "bench/PageRig.h"
 #include "bench/RatioReporter.h"
-#include "camera/CameraTable.h"
-#include "camera/IPSetting.h"
+#include "exchange/PanelExchange.h"
+#include "pagebase/OperationGuard.h"
+#include "pagebase/PageContext.h"
+#include "pages/camera/IPSetting.h"
 #include "panel-sim/PanelSimulator.h"
-#include "protocol/Commands.h"
-#include "protocol/PanelExchange.h"
+#include "records/CameraTable.h"
+#include "records/TargetSelection.h"
+#include "wire/Commands.h"
 
 namespace {
 

@@ -13,19 +13,19 @@
 #include <string>
 #include <vector>
 
-#include "app/OperationGuard.h"
-#include "app/PageContext.h"
-#include "app/TargetSelection.h"
-#include "app/WaitDialog.h"
-#include "app/widgets/Ipv4AddressField.h"
 #include "bench/BenchSupport.h"
 #include "bench/PageRig.h"
 #include "bench/RatioReporter.h"
+#include "exchange/PanelExchange.h"
+#include "pagebase/OperationGuard.h"
+#include "pagebase/PageContext.h"
+#include "pagebase/WaitDialog.h"
+#include "pagebase/widgets/Ipv4AddressField.h"
+#include "pages/rop/CTRX900IPSET.h"
 #include "panel-sim/PanelSimulator.h"
-#include "protocol/Commands.h"
-#include "protocol/PanelExchange.h"
-#include "rop/CTRX900IPSET.h"
-#include "rop/RopTable.h"
+#include "records/RopTable.h"
+#include "records/TargetSelection.h"
+#include "wire/Commands.h"
 
 namespace {
 

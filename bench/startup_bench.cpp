@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "app/MainWindow.h"
-#include "app/PanelPage.h"
 #include "bench/BenchSupport.h"
 #include "bench/RatioReporter.h"
+#include "pagebase/PanelPage.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "camera/CameraListForm.h"
-#include "camera/CameraListRules.h"
-#include "protocol/Checksum.h"
-#include "protocol/Commands.h"
+#include "records/CameraListForm.h"
+#include "records/CameraListRules.h"
+#include "wire/Checksum.h"
+#include "wire/Commands.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "auth/Credentials.h"
-#include "protocol/Checksum.h"
+#include "records/Credentials.h"
+#include "wire/Checksum.h"
 
 namespace {
 

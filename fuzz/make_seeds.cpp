@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "PanelBehaviour.h"
-#include "auth/Credentials.h"
-#include "camera/CameraTable.h"
-#include "config/SettingsRecord.h"
-#include "protocol/Checksum.h"
-#include "protocol/Commands.h"
+#include "records/CameraTable.h"
+#include "records/Credentials.h"
+#include "records/SettingsRecord.h"
+#include "wire/Checksum.h"
+#include "wire/Commands.h"
 
 namespace {
 

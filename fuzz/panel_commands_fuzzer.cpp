@@ -13,8 +13,8 @@
 #include "FuzzInput.h"
 #include "PanelBehaviour.h"
 #include "SimText.h"
-#include "protocol/Checksum.h"
-#include "protocol/Commands.h"
+#include "wire/Checksum.h"
+#include "wire/Commands.h"
 
 namespace {
 

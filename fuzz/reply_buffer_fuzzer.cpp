@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "protocol/Checksum.h"
-#include "protocol/Commands.h"
-#include "protocol/ReplyBuffer.h"
+#include "wire/Checksum.h"
+#include "wire/Commands.h"
+#include "wire/ReplyBuffer.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "protocol/Checksum.h"
-#include "rop/RopTable.h"
+#include "records/RopTable.h"
+#include "wire/Checksum.h"
 
 namespace {
 

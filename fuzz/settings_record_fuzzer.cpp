@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "config/SettingsRecord.h"
-#include "protocol/Checksum.h"
+#include "records/SettingsRecord.h"
+#include "wire/Checksum.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QLockFile>
 
 #include "app/MainWindow.h"
-#include "app/MessageBoxes.h"
-#include "app/QtMessageBoxes.h"
+#include "pagebase/MessageBoxes.h"
+#include "pagebase/QtMessageBoxes.h"
 
 #ifdef Q_OS_WIN
 #include <winsock2.h>

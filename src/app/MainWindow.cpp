@@ -1,5 +1,5 @@
 #include "app/MainWindow.h"
-#include "app/widgets/PageControls.h"
+#include "pagebase/widgets/PageControls.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -12,11 +12,11 @@
 
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
-#include "app/QtMessageBoxes.h"
-#include "auth/UserAuth.h"
-#include "camera/IPSetting.h"
-#include "config/SettingData.h"
-#include "rop/CTRX900IPSET.h"
+#include "pagebase/QtMessageBoxes.h"
+#include "pages/auth/UserAuth.h"
+#include "pages/camera/IPSetting.h"
+#include "pages/config/SettingData.h"
+#include "pages/rop/CTRX900IPSET.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>

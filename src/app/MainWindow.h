@@ -5,9 +5,9 @@
 #include <array>
 #include <memory>
 
-#include "app/OperationGuard.h"
-#include "app/PageContext.h"
-#include "app/TargetSelection.h"
+#include "pagebase/OperationGuard.h"
+#include "pagebase/PageContext.h"
+#include "records/TargetSelection.h"
 
 class QAction;
 class QTabWidget;

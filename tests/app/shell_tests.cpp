@@ -7,9 +7,9 @@
 
 #include "app/Application.h"
 #include "app/MainWindow.h"
-#include "app/PanelPage.h"
-#include "app/WaitDialog.h"
-#include "app/widgets/TargetSelectorBox.h"
+#include "pagebase/PanelPage.h"
+#include "pagebase/WaitDialog.h"
+#include "pagebase/widgets/TargetSelectorBox.h"
 #include "support/FakeMessageBoxes.h"
 
 namespace trx {

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/TargetSelection.h"
-#include "app/widgets/FormExchange.h"
-#include "app/widgets/Ipv4AddressField.h"
+#include "pagebase/widgets/FormExchange.h"
+#include "pagebase/widgets/Ipv4AddressField.h"
+#include "records/TargetSelection.h"
 #include "support/FakeMessageBoxes.h"
 
 namespace trx {

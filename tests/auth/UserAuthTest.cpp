@@ -3,10 +3,10 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "app/QtMessageBoxes.h"
-#include "auth/UserAuth.h"
 #include "config/PageFixture.h"
-#include "protocol/Checksum.h"
+#include "pagebase/QtMessageBoxes.h"
+#include "pages/auth/UserAuth.h"
+#include "wire/Checksum.h"
 
 namespace trx::test {
 namespace {

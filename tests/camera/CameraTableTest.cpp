@@ -2,8 +2,8 @@
 
 #include <numeric>
 
-#include "camera/CameraListForm.h"
-#include "camera/CameraListRules.h"
+#include "records/CameraListForm.h"
+#include "records/CameraListRules.h"
 
 namespace trx {
 namespace {

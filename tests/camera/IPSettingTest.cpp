@@ -6,10 +6,10 @@
 #include <numeric>
 
 #include "PanelSimulator.h"
-#include "app/OperationGuard.h"
-#include "app/TargetSelection.h"
-#include "app/widgets/Ipv4AddressField.h"
-#include "camera/IPSetting.h"
+#include "pagebase/OperationGuard.h"
+#include "pagebase/widgets/Ipv4AddressField.h"
+#include "pages/camera/IPSetting.h"
+#include "records/TargetSelection.h"
 #include "support/FakeMessageBoxes.h"
 
 namespace trx::test {

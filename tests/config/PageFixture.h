@@ -7,12 +7,12 @@
 #include <gtest/gtest.h>
 
 #include "PanelSimulator.h"
-#include "app/OperationGuard.h"
-#include "app/PageContext.h"
-#include "app/widgets/TargetSelectorBox.h"
-#include "protocol/Commands.h"
+#include "pagebase/OperationGuard.h"
+#include "pagebase/PageContext.h"
+#include "pagebase/widgets/TargetSelectorBox.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ScriptedPeer.h"
+#include "wire/Commands.h"
 
 namespace trx::test {
 

@@ -1,6 +1,6 @@
-#include "app/SettingPageTexts.h"
 #include "config/PageFixture.h"
-#include "config/SettingData.h"
+#include "pagebase/SettingPageTexts.h"
+#include "pages/config/SettingData.h"
 
 namespace trx::test {
 namespace {

@@ -23,13 +23,13 @@
 
 #include "PanelBehaviour.h"
 #include "app/MainWindow.h"
-#include "app/WaitDialog.h"
-#include "camera/IPSetting.h"
+#include "pagebase/WaitDialog.h"
+#include "pages/camera/IPSetting.h"
+#include "pages/rop/CTRX900IPSET.h"
 #include "panel-sim/PanelSimulator.h"
-#include "protocol/Checksum.h"
-#include "protocol/Commands.h"
-#include "rop/CTRX900IPSET.h"
 #include "support/FakeMessageBoxes.h"
+#include "wire/Checksum.h"
+#include "wire/Commands.h"
 
 // Every operation that talks to a panel, against every way a panel can misbehave, each in a
 // window built fresh for the cell. Per cell: the message the page shows, the page's data kept or

@@ -6,9 +6,9 @@
 
 #include <chrono>
 
-#include "protocol/Commands.h"
-#include "protocol/PanelExchange.h"
+#include "exchange/PanelExchange.h"
 #include "support/ScriptedPeer.h"
+#include "wire/Commands.h"
 
 namespace trx {
 namespace {

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "protocol/Checksum.h"
-#include "protocol/Commands.h"
-#include "protocol/PanelExchange.h"
+#include "exchange/PanelExchange.h"
 #include "support/ScriptedPeer.h"
+#include "wire/Checksum.h"
+#include "wire/Commands.h"
 
 namespace trx {
 namespace {

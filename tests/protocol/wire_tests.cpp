@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "protocol/Checksum.h"
-#include "protocol/Commands.h"
-#include "protocol/PanelAddress.h"
-#include "protocol/ReplyBuffer.h"
+#include "wire/Checksum.h"
+#include "wire/Commands.h"
+#include "wire/PanelAddress.h"
+#include "wire/ReplyBuffer.h"
 
 namespace trx {
 namespace {

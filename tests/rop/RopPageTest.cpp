@@ -10,12 +10,12 @@
 #include <algorithm>
 #include <map>
 
-#include "app/OperationGuard.h"
-#include "app/WaitDialog.h"
-#include "app/widgets/Ipv4AddressField.h"
-#include "app/widgets/TargetSelectorBox.h"
+#include "pagebase/OperationGuard.h"
+#include "pagebase/WaitDialog.h"
+#include "pagebase/widgets/Ipv4AddressField.h"
+#include "pagebase/widgets/TargetSelectorBox.h"
+#include "pages/rop/CTRX900IPSET.h"
 #include "panel-sim/PanelSimulator.h"
-#include "rop/CTRX900IPSET.h"
 #include "support/FakeMessageBoxes.h"
 
 namespace trx {

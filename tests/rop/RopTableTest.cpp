@@ -4,7 +4,7 @@
 #include <tuple>
 #include <vector>
 
-#include "rop/RopTable.h"
+#include "records/RopTable.h"
 
 namespace trx {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/TargetSelection.h"
+#include "records/TargetSelection.h"
 
 namespace trx {
 namespace {

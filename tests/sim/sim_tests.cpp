@@ -13,9 +13,9 @@
 #include "PanelBehaviour.h"
 #include "PanelSimulator.h"
 #include "SimText.h"
-#include "protocol/Checksum.h"
-#include "protocol/Commands.h"
-#include "protocol/PanelExchange.h"
+#include "exchange/PanelExchange.h"
+#include "wire/Checksum.h"
+#include "wire/Commands.h"
 
 namespace trx::sim {
 namespace {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/MessageBoxes.h"
+#include "pagebase/MessageBoxes.h"
 
 namespace trx::test {
 

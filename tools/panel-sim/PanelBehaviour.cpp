@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "protocol/Checksum.h"
-#include "protocol/Commands.h"
+#include "wire/Checksum.h"
+#include "wire/Commands.h"
 
 namespace trx::sim {
 

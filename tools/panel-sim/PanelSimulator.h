@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/PanelAddress.h"
+#include "wire/PanelAddress.h"
 
 namespace trx::sim {
 

@@ -276,9 +276,10 @@ void CTRX900IPSET::loadForm() {
     exchangeForm(fx);
 }
 
-void CTRX900IPSET::saveForm() {
+bool CTRX900IPSET::saveForm() {
     FormExchange fx(FormExchange::Direction::Save, context().messages);
     exchangeForm(fx);
+    return !fx.failed();
 }
 
 void CTRX900IPSET::RefreshRopRows() {
@@ -343,8 +344,6 @@ void CTRX900IPSET::OnNetworkSearch() {
         case RopListReadVerdict::CommandError:
             showError(QStringLiteral("Command Error."));
             break;
-        case RopListReadVerdict::KeepSilently:
-            break;
         case RopListReadVerdict::Accept:
             acceptRopListReply(m_table, result.bytes);
             break;
@@ -359,7 +358,9 @@ void CTRX900IPSET::OnRegister() {
     if (!op) {
         return;
     }
-    saveForm();
+    if (!saveForm()) {
+        return;
+    }
     TargetSelection& selection = context().selection;
     std::vector<int> unavailable;
     for (int i = 0; i < kRopRowCount; ++i) {
@@ -412,7 +413,9 @@ void CTRX900IPSET::OnConnectionCheck(int rowIndex) {
     if (!op) {
         return;
     }
-    saveForm();
+    if (!saveForm()) {
+        return;
+    }
     // The exchange lives through the pause: the connection stays open while the panel
     // identifies itself.
     PanelExchange exchange(context().exchange);

@@ -51,7 +51,7 @@ class CTRX900IPSET final : public PanelPage {
 
     void exchangeForm(FormExchange& fx);
     void loadForm();
-    void saveForm();
+    bool saveForm();
 
     void RefreshRopRows();
     void blankEmptyRows();

@@ -13,6 +13,7 @@ class QWidget;
 
 namespace trx {
 
+class DisplayField;
 class Ipv4AddressField;
 class MessageBoxes;
 class TargetSelection;
@@ -39,6 +40,8 @@ class FormExchange {
     // Plain text; on load the field is limited to maxChars (when above 0), on save a longer
     // text fails with "Please enter no more than %1 characters.".
     void text(QLineEdit* edit, QString& value, int maxChars = 0);
+    // A value that is only shown: load shows it, save leaves it, since nobody can change it.
+    void display(DisplayField* field, const QString& value);
     // An unsigned decimal number; on save anything else fails with
     // "Please enter a positive integer.".
     void unsignedNumber(QLineEdit* edit, unsigned& value);

@@ -153,9 +153,10 @@ void UserAuth::loadForm() {
     exchangeForm(fx);
 }
 
-void UserAuth::saveForm() {
+bool UserAuth::saveForm() {
     FormExchange fx(FormExchange::Direction::Save, context().messages);
     exchangeForm(fx);
+    return !fx.failed();
 }
 
 void UserAuth::validate(QString& value, CharacterSet set) {
@@ -219,8 +220,10 @@ void UserAuth::set() {
     if (!op) {
         return;
     }
-    // A field that cannot be read back has been told about; the checks below still run.
-    saveForm();
+    // A field that cannot be read has been shown to the operator; nothing goes to the panel.
+    if (!saveForm()) {
+        return;
+    }
     const CredentialForm form{panelText(m_oldUserName), panelText(m_newUserName),
                               panelText(m_oldPassword), panelText(m_newPassword),
                               panelText(m_retypePassword)};

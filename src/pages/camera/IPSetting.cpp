@@ -12,6 +12,7 @@
 
 #include "exchange/PanelExchange.h"
 #include "pagebase/OperationGuard.h"
+#include "pagebase/widgets/DisplayField.h"
 #include "pagebase/widgets/FormExchange.h"
 #include "pagebase/widgets/HeadingLabel.h"
 #include "pagebase/widgets/Ipv4AddressField.h"
@@ -191,8 +192,8 @@ IPSetting::Row IPSetting::makeRow(int row, QWidget* parent) {
     r.label->setAlignment(Qt::AlignCenter);
     r.label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     r.type = makeList(name("CAMERA TYPE"), id + QStringLiteral("TypeCombo"), parent);
-    r.model = makeDisplayField(name("CAMERA MODEL"), id + QStringLiteral("ModelEdit"), parent);
-    r.mac = makeDisplayField(name("MAC ADDRESS"), id + QStringLiteral("MacEdit"), parent);
+    r.model = makeDisplayField(name("CAMERA MODEL"), id + QStringLiteral("ModelField"), parent);
+    r.mac = makeDisplayField(name("MAC ADDRESS"), id + QStringLiteral("MacField"), parent);
     r.address = new Ipv4AddressField(parent);
     r.address->setObjectName(id + QStringLiteral("AddressEdit"));
     r.address->setFieldName(name("IP ADDRESS"));
@@ -244,23 +245,18 @@ QWidget* IPSetting::buildButtons() {
 // connection mode, family, serial camera. A port that holds no number stops the read there.
 void IPSetting::exchangeForm(FormExchange& fx) {
     CameraFormValues& v = m_form.values();
-    const auto texts = [&fx](QLineEdit* edit, std::string& value) {
-        QString text = QString::fromStdString(value);
-        fx.text(edit, text);
-        value = text.toStdString();
-    };
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         fx.comboIndex(m_rows[i].type, v.typeEntry[i]);
     }
     fx.selector(m_selector, context().selection);
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        texts(m_rows[i].mac, v.macText[i]);
+        fx.display(m_rows[i].mac, qs(v.macText[i]));
     }
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         fx.address(m_rows[i].address, v.address[i]);
     }
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        texts(m_rows[i].model, v.modelText[i]);
+        fx.display(m_rows[i].model, qs(v.modelText[i]));
     }
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         fx.unsignedNumber(m_rows[i].port, v.port[i]);
@@ -480,7 +476,10 @@ void IPSetting::set() {
         showError(noCameraText());
         return;
     }
-    readForm();
+    // A field that cannot be read has been shown to the operator; nothing goes to the panel.
+    if (!readForm()) {
+        return;
+    }
     m_form.collectAddresses();
     if (const auto row = firstDuplicateRow(table, currentTarget())) {
         showError(qs(duplicationText(table.rowAddress(*row))));

@@ -13,6 +13,7 @@ class QRadioButton;
 
 namespace trx {
 
+class DisplayField;
 class FormExchange;
 class Ipv4AddressField;
 
@@ -31,8 +32,8 @@ class IPSetting final : public PanelPage {
     struct Row {
         QLabel* label = nullptr;
         QComboBox* type = nullptr;
-        QLineEdit* model = nullptr;
-        QLineEdit* mac = nullptr;
+        DisplayField* model = nullptr;
+        DisplayField* mac = nullptr;
         Ipv4AddressField* address = nullptr;
         QLineEdit* port = nullptr;
         QComboBox* swap = nullptr;

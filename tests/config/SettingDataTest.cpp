@@ -1,26 +1,10 @@
 #include <QElapsedTimer>
 
 #include "config/PageFixture.h"
-#include "pagebase/SettingPageTexts.h"
 #include "pages/config/SettingData.h"
 
 namespace trx::test {
 namespace {
-
-// Both pages tell every failed exchange, also the write failures after the connection was made.
-TEST(SettingPageTexts, EveryFailedReadAndWriteIsTold) {
-    using O = ExchangeOutcome;
-    const char *cmd = "Command Error!!", *sock = "Socket error.", *conn = "Not connected.";
-    const std::tuple<O, const char*, const char*> table[] = {
-        {O::SocketCreateFailed, cmd, cmd},  {O::ConnectFailed, conn, conn},
-        {O::CommandSendFailed, sock, sock}, {O::ReceiveFailed, cmd, sock},
-        {O::ChecksumFailed, cmd, cmd},      {O::NotAcknowledged, cmd, "Command error."},
-        {O::BlockSendFailed, cmd, sock},    {O::ResultReceiveFailed, cmd, sock}};
-    for (const auto& [outcome, read, write] : table) {
-        EXPECT_EQ(settingReadFailureText(outcome), QLatin1String(read)) << outcomeName(outcome);
-        EXPECT_EQ(settingWriteFailureText(outcome), QLatin1String(write)) << outcomeName(outcome);
-    }
-}
 
 using SettingDataPage = PageFixture<SettingData>;
 

@@ -9,9 +9,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "exchange/PanelExchange.h"
-#include "pagebase/OperationGuard.h"
-#include "pagebase/SettingPageTexts.h"
+#include "pagebase/FailureTexts.h"
 #include "pagebase/widgets/FormExchange.h"
 #include "pagebase/widgets/HeadingLabel.h"
 #include "pagebase/widgets/PageControls.h"
@@ -169,8 +167,8 @@ void SettingData::buildForm() {
     page->addWidget(buttonRow, 0, Qt::AlignLeft);
     page->addStretch(1);
 
-    connect(m_refreshButton, &QPushButton::clicked, this, &SettingData::refresh);
-    connect(m_setButton, &QPushButton::clicked, this, &SettingData::set);
+    bindOperation(m_refreshButton, [this] { refresh(); });
+    bindOperation(m_setButton, [this] { set(); });
 }
 
 void SettingData::exchangeForm(FormExchange& fx) {
@@ -197,16 +195,10 @@ bool SettingData::saveForm() {
 }
 
 void SettingData::refresh() {
-    OperationGuard::Scope op(context().guard);
-    if (!op) {
-        return;
-    }
     // Edits not yet written are dropped: the form shows what the page holds while it reads.
     loadForm();
-    PanelExchange exchange(context().exchange);
-    const ExchangeResult result = exchange.request(currentTarget(), command::kSetDataRequest);
-    if (result.outcome != ExchangeOutcome::Ok) {
-        showError(settingReadFailureText(result.outcome));
+    const ExchangeResult result = requestFromTarget(command::kSetDataRequest);
+    if (!tellOutcome(settingReadFailures(), result.outcome)) {
         return;
     }
     // An empty reply passes the checksum but holds no settings.
@@ -221,10 +213,6 @@ void SettingData::refresh() {
 }
 
 void SettingData::set() {
-    OperationGuard::Scope op(context().guard);
-    if (!op) {
-        return;
-    }
     if (!saveForm()) {
         return;
     }
@@ -233,11 +221,8 @@ void SettingData::set() {
     }
     m_record.encode(m_values);
     m_record.seal();
-    PanelExchange exchange(context().exchange);
-    const ExchangeResult result =
-        exchange.write(currentTarget(), command::kSetDataChange, m_record.bytes());
-    if (result.outcome != ExchangeOutcome::Ok) {
-        showError(settingWriteFailureText(result.outcome));
+    const ExchangeResult result = writeToTarget(command::kSetDataChange, m_record.bytes());
+    if (!tellOutcome(settingWriteFailures(), result.outcome)) {
         return;
     }
     if (startsWith(result.bytes, panel_line::kWriteOk)) {

@@ -11,6 +11,7 @@ class QComboBox;
 class QGridLayout;
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 
 namespace trx {
 
@@ -46,6 +47,7 @@ class CTRX900IPSET final : public PanelPage {
     };
 
     void buildForm();
+    bool buildTable(QVBoxLayout* table);
     void addRow(QGridLayout* grid, int rowIndex);
     void fillSwapLists();
 

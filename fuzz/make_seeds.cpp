@@ -10,6 +10,7 @@
 
 #include "FuzzInput.h"
 #include "PanelBehaviour.h"
+#include "files/PanelFiles.h"
 #include "records/CameraTable.h"
 #include "records/Credentials.h"
 #include "records/SettingsRecord.h"
@@ -109,6 +110,16 @@ int main(int argc, char** argv) {
         "credentials_fuzzer", "read",
         {piece(2, login.bytes()), piece(1, "vexor"sv), piece(1, "operator"sv), piece(1, "58203"sv),
          piece(1, "Pa:ss;w\\d"sv), piece(1, "Pa:ss;w\\d"sv), 0xD8, 0, 0, 0x41});
+
+    // A panel profile and a panel list as the tool saves them.
+    trx::CameraTable sealedTable = trx::CameraTable::defaults();
+    sealedTable.seal();
+    write(
+        "panel_files_fuzzer", "profile",
+        trx::encodePanelProfile({sealedTable, settings, "192.168.0.130", "2026-12-07T12:00:00Z"}));
+    trx::PanelList list{};
+    list[0] = {panelAddress, trx::makeAddress(255, 255, 255, 0), trx::makeAddress(192, 168, 0, 1)};
+    write("panel_files_fuzzer", "list", trx::encodePanelList(list));
 
     // Write lines trickling in, a refused write, a reply in pieces and one too long to hold.
     write("reply_buffer_fuzzer", "write",

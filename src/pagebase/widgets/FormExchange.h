@@ -18,10 +18,11 @@ class Ipv4AddressField;
 class MessageBoxes;
 class TargetSelection;
 
-// A page's one data-exchange routine moves all of its values at once, in one direction: load
-// (members into controls) or save (controls back into members, with validation). A save that
-// meets a field it cannot take shows the framework's text with a warning icon, focuses the
-// field and stops: that field and every later one keep their member values.
+// A page's one form routine moves all of its values at once, in one direction: load (members
+// into controls, the page's loadForm) or save (controls back into members, with validation, the
+// page's saveForm). A save that meets a field it cannot take shows the standard validation text
+// with a warning icon, focuses the field and stops: that field and every later one keep their
+// member values.
 //
 //   void Page::exchangeForm(FormExchange& fx) {
 //       fx.selector(m_selector, m_context.selection);

@@ -70,7 +70,7 @@ QString noCameraText() {
 }  // namespace
 
 IPSetting::IPSetting(const PageContext& context, QWidget* parent) : PanelPage(context, parent) {
-    setObjectName(QStringLiteral("ipSettingPage"));
+    setObjectName(QStringLiteral("cameraListPage"));
     buildForm();
 
     for (int number = 1; number <= kRows; ++number) {

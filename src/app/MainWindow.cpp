@@ -12,6 +12,8 @@
 
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
+#include "app/FileDialogs.h"
+#include "app/PanelFileCommands.h"
 #include "pagebase/QtMessageBoxes.h"
 #include "pages/auth/UserAuth.h"
 #include "pages/camera/IPSetting.h"
@@ -32,8 +34,11 @@ constexpr int kUserAuthTab = 2;
 constexpr int kRopListTab = 3;
 
 #ifdef Q_OS_WIN
-// A system menu command of our own: below 0xF000 and with the low four bits clear.
+// System menu commands of our own: below 0xF000 and with the low four bits clear.
 constexpr UINT kAboutCommand = 0x0010;
+// The file commands, in menu order.
+constexpr std::array<UINT, CTRX900ToolDlg::kFileActionCount> kFileCommands = {0x0020, 0x0030,
+                                                                              0x0040, 0x0050};
 #endif
 
 QString aboutCommandText() {
@@ -45,14 +50,20 @@ QString aboutCommandText() {
 CTRX900ToolDlg::CTRX900ToolDlg(QWidget* parent)
     : QDialog(parent),
       m_ownMessages(std::make_unique<QtMessageBoxes>()),
+      m_ownFileDialogs(std::make_unique<QtFileDialogs>()),
+      m_fileDialogs(m_ownFileDialogs.get()),
       m_context{m_selection, *m_ownMessages, m_guard, ExchangeSettings{}} {
     m_ownMessages->setParent(this);
+    m_ownFileDialogs->setParent(this);
     createPages();
 }
 
 CTRX900ToolDlg::CTRX900ToolDlg(MessageBoxes& messages, const ExchangeSettings& exchange,
-                               QWidget* parent)
-    : QDialog(parent), m_context{m_selection, messages, m_guard, exchange} {
+                               FileDialogs* fileDialogs, QWidget* parent)
+    : QDialog(parent),
+      m_ownFileDialogs(fileDialogs == nullptr ? std::make_unique<QtFileDialogs>(this) : nullptr),
+      m_fileDialogs(fileDialogs == nullptr ? m_ownFileDialogs.get() : fileDialogs),
+      m_context{m_selection, messages, m_guard, exchange} {
     createPages();
 }
 
@@ -89,14 +100,20 @@ void CTRX900ToolDlg::createPages() {
     m_tabs->setFocusPolicy(Qt::StrongFocus);
     m_tabs->tabBar()->setObjectName(QStringLiteral("mainTabBar"));
     m_tabs->tabBar()->setAccessibleName(QStringLiteral("Pages"));
-    addAboutCommand();
 
     // Construction order: Camera List, Configuration, ROP List, UserAuth.; the tabs show them in
     // their own order.
-    m_pages[kCameraListTab] = new IPSetting(m_context);
-    m_pages[kConfigurationTab] = new SettingData(m_context);
-    m_pages[kRopListTab] = new CTRX900IPSET(m_context);
+    auto* cameras = new IPSetting(m_context);
+    auto* settings = new SettingData(m_context);
+    auto* rop = new CTRX900IPSET(m_context);
+    m_pages[kCameraListTab] = cameras;
+    m_pages[kConfigurationTab] = settings;
+    m_pages[kRopListTab] = rop;
     m_pages[kUserAuthTab] = new UserAuth(m_context);
+    m_fileCommands =
+        std::make_unique<PanelFileCommands>(*cameras, *settings, *rop, m_selection, *m_fileDialogs);
+    createFileActions();
+    addAboutCommand();
     const QString captions[kPageCount] = {QStringLiteral("Configuration"),
                                           QStringLiteral("Camera List"),
                                           QStringLiteral("UserAuth."), QStringLiteral("ROP List")};
@@ -115,19 +132,49 @@ void CTRX900ToolDlg::createPages() {
     tabChanged();
 }
 
+void CTRX900ToolDlg::createFileActions() {
+    const struct {
+        const char* text;
+        const char* objectName;
+        void (PanelFileCommands::*command)();
+    } actions[kFileActionCount] = {
+        {"Save Panel &Profile...", "saveProfileAction", &PanelFileCommands::saveProfile},
+        {"&Open Panel Profile...", "openProfileAction", &PanelFileCommands::openProfile},
+        {"Save Panel &List...", "saveListAction", &PanelFileCommands::saveList},
+        {"Op&en Panel List...", "openListAction", &PanelFileCommands::openList},
+    };
+    for (std::size_t i = 0; i < m_fileActions.size(); ++i) {
+        auto* action = new QAction(QString::fromLatin1(actions[i].text), this);
+        action->setObjectName(QLatin1String(actions[i].objectName));
+        // A menu item's accessible name is its text without the mnemonic.
+        connect(action, &QAction::triggered, this,
+                [this, command = actions[i].command] { (m_fileCommands.get()->*command)(); });
+        m_fileActions[i] = action;
+    }
+}
+
 void CTRX900ToolDlg::addAboutCommand() {
 #ifdef Q_OS_WIN
     HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
     if (menu != nullptr) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        for (std::size_t i = 0; i < m_fileActions.size(); ++i) {
+            const std::wstring text = m_fileActions[i]->text().toStdWString();
+            AppendMenuW(menu, MF_STRING, kFileCommands[i], text.c_str());
+        }
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         const std::wstring text = aboutCommandText().toStdWString();
         AppendMenuW(menu, MF_STRING, kAboutCommand, text.c_str());
     }
 #else
-    // Without a window system menu the command lives in a small menu button at the strip's
+    // Without a window system menu the commands live in a small menu button at the strip's
     // corner, where the operator looks for the window's own commands.
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("systemMenu"));
+    menu->setAccessibleName(QStringLiteral("Window menu"));
+    for (QAction* action : m_fileActions) {
+        menu->addAction(action);
+    }
     menu->addSeparator();
     menu->addAction(m_aboutAction);
     auto* button = new QToolButton(m_tabs);
@@ -149,6 +196,13 @@ bool CTRX900ToolDlg::nativeEvent(const QByteArray& eventType, void* message, qin
         showAbout();
         *result = 0;
         return true;
+    }
+    for (std::size_t i = 0; i < kFileCommands.size(); ++i) {
+        if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kFileCommands[i]) {
+            m_fileActions[i]->trigger();
+            *result = 0;
+            return true;
+        }
     }
     return QDialog::nativeEvent(eventType, message, result);
 }

@@ -14,8 +14,11 @@ class QTabWidget;
 
 namespace trx {
 
+class FileDialogs;
 class MessageBoxes;
+class PanelFileCommands;
 class PanelPage;
+class QtFileDialogs;
 class QtMessageBoxes;
 
 // The main window: a fixed-size dialog with the four tab pages, one shown at a time. Every tab
@@ -28,10 +31,11 @@ class CTRX900ToolDlg final : public QDialog {
     static constexpr int kPageLeft = 12;
     static constexpr int kPageTop = 32;
 
-    // Real message boxes and the panels' own port.
+    // Real message boxes and file dialogs, and the panels' own port.
     explicit CTRX900ToolDlg(QWidget* parent = nullptr);
+    // Real file dialogs unless some are given.
     CTRX900ToolDlg(MessageBoxes& messages, const ExchangeSettings& exchange,
-                   QWidget* parent = nullptr);
+                   FileDialogs* fileDialogs = nullptr, QWidget* parent = nullptr);
     ~CTRX900ToolDlg() override;
 
     QTabWidget* tabs() const { return m_tabs; }
@@ -40,6 +44,10 @@ class CTRX900ToolDlg final : public QDialog {
     TargetSelection& selection() { return m_selection; }
     // Opens the About box; what the system menu's About command runs.
     QAction* aboutAction() const { return m_aboutAction; }
+    // The system menu's file commands, in menu order: Save Panel Profile..., Open Panel
+    // Profile..., Save Panel List..., Open Panel List....
+    static constexpr int kFileActionCount = 4;
+    const std::array<QAction*, kFileActionCount>& fileActions() const { return m_fileActions; }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -49,19 +57,24 @@ class CTRX900ToolDlg final : public QDialog {
 
   private:
     void addAboutCommand();
+    void createFileActions();
     void createPages();
     void showAbout();
     void tabChanged();
 
-    // Owned here when no message boxes were given; declared before the context that refers
-    // to them.
+    // Owned here when no message boxes or file dialogs were given; declared before the context
+    // and the file commands that refer to them.
     std::unique_ptr<QtMessageBoxes> m_ownMessages;
+    std::unique_ptr<QtFileDialogs> m_ownFileDialogs;
+    FileDialogs* m_fileDialogs = nullptr;
     TargetSelection m_selection;
     OperationGuard m_guard;
     PageContext m_context;
     QTabWidget* m_tabs = nullptr;
     QAction* m_aboutAction = nullptr;
+    std::array<QAction*, kFileActionCount> m_fileActions{};
     std::array<PanelPage*, kPageCount> m_pages{};
+    std::unique_ptr<PanelFileCommands> m_fileCommands;
 };
 
 }  // namespace trx

@@ -33,13 +33,19 @@ class PanelPage : public QWidget {
     TargetSelectorBox* targetSelector() const { return m_selector; }
     const PageContext& context() const { return m_context; }
 
+    // Runs one operation unless an operation of any page is running; a click, key or
+    // assistive-technology action that arrives meanwhile is dropped without a word. Public, like
+    // the three message helpers below, for the window's own commands that act on pages.
+    void runOperation(const std::function<void()>& operation);
+    // Message boxes captioned with the application's name unless a caption is given.
+    void showError(const QString& text);
+    void showWarning(const QString& text);
+    void showStatus(const QString& text, const QString& caption);
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 
-    // Runs one operation unless an operation of any page is running; a click, key or
-    // assistive-technology action that arrives meanwhile is dropped without a word.
-    void runOperation(const std::function<void()>& operation);
-    // Makes the button's click run the operation as above.
+    // Makes the button's click run the operation as runOperation does.
     void bindOperation(QAbstractButton* button, std::function<void()> operation);
 
     // One exchange with the current target, under the page's exchange settings.
@@ -50,14 +56,11 @@ class PanelPage : public QWidget {
     // True when the outcome was Ok.
     bool tellOutcome(const FailureTexts& texts, ExchangeOutcome outcome);
 
-    // Message boxes captioned with the application's name unless a caption is given.
-    void showError(const QString& text);
-    void showWarning(const QString& text);
+    // An OK/Cancel question with the warning icon.
     MessageBoxes::Answer confirm(const QString& text);
     // "Do you agree to rebooting after data transfer?", asked before every write that makes the
     // panel restart; true only for OK.
     bool confirmReboot();
-    void showStatus(const QString& text, const QString& caption);
 
     // The panel that page exchanges dial.
     PanelAddress currentTarget() const;

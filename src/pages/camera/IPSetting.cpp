@@ -451,25 +451,48 @@ void IPSetting::cancelSearch() {
     update();
 }
 
-void IPSetting::set() {
+bool IPSetting::checkForm() {
     CameraTable& table = m_form.table();
     if (!hasAnyCamera(table)) {
         showError(noCameraText());
-        return;
+        return false;
     }
-    // A field that cannot be read has been shown to the operator; nothing goes to the panel.
+    // A field that cannot be read has been shown to the operator.
     if (!saveForm()) {
-        return;
+        return false;
     }
     m_form.collectAddresses();
     if (const auto row = firstDuplicateRow(table, currentTarget())) {
         showError(qs(duplicationText(table.rowAddress(*row))));
-        return;
+        return false;
     }
     if (const auto rows = unavailableRows(table, m_form.values().port); !rows.empty()) {
         showWarning(qs(unavailableSettingText(rows)));
+        return false;
+    }
+    return true;
+}
+
+std::optional<CameraTable> IPSetting::tableForSaving() {
+    if (!checkForm()) {
+        return std::nullopt;
+    }
+    return m_form.table();
+}
+
+void IPSetting::loadTable(const CameraTable& table) {
+    m_form.table() = table;
+    m_form.setSearchState(0);
+    setSearchButtons(false);
+    refreshStep();
+    update();
+}
+
+void IPSetting::set() {
+    if (!checkForm()) {
         return;
     }
+    CameraTable& table = m_form.table();
     clearNonIpMacs(table);
     if (hasCamcorderIp(table) &&
         confirm(QStringLiteral("Please make sure that firmware version of QL-TRX900\r\n(Remote "

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
 #include "pagebase/PanelPage.h"
 #include "records/CameraListForm.h"
@@ -27,6 +28,12 @@ class IPSetting final : public PanelPage {
 
     // The page's data as it stands, for the window and for tests.
     const CameraListForm& form() const { return m_form; }
+
+    // The camera table read back from the form with SET's checks, as SET takes it before its
+    // questions; nothing when a field or a row is refused, which has been told as SET tells it.
+    std::optional<CameraTable> tableForSaving();
+    // Shows the table as REFRESH shows a reply; a pending search result is dropped with it.
+    void loadTable(const CameraTable& table);
 
   private:
     struct Row {
@@ -67,6 +74,9 @@ class IPSetting final : public PanelPage {
     void networkSearch();
     void cancelSearch();
     void set();
+    // SET's checks on the form read back: one camera at least, no address twice, usable ports.
+    // False when something is refused, which has been told.
+    bool checkForm();
     void initialize();
 
     // The REFRESH steps, shared with CANCEL.

@@ -202,7 +202,21 @@ void SettingData::refresh() {
         showError(settingCommandErrorText());
         return;
     }
-    m_record = *record;
+    loadRecord(*record);
+}
+
+std::optional<SettingsRecord> SettingData::recordForSaving() {
+    if (!saveForm()) {
+        return std::nullopt;
+    }
+    SettingsRecord record = m_record;
+    record.encode(m_values);
+    record.seal();
+    return record;
+}
+
+void SettingData::loadRecord(const SettingsRecord& record) {
+    m_record = record;
     m_values = m_record.decode();
     loadForm();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "pagebase/PanelPage.h"
 #include "records/SettingsRecord.h"
 
@@ -18,6 +20,12 @@ class SettingData final : public PanelPage {
     Q_OBJECT
   public:
     explicit SettingData(const PageContext& context, QWidget* parent = nullptr);
+
+    // The settings record read back from the form with SET's checks, as SET would send it;
+    // nothing when a field is refused, which has been told as SET tells it.
+    std::optional<SettingsRecord> recordForSaving();
+    // Shows the record as REFRESH shows a reply.
+    void loadRecord(const SettingsRecord& record);
 
   private:
     void buildForm();

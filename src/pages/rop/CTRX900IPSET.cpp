@@ -340,20 +340,16 @@ void CTRX900IPSET::OnRegister() {
     if (!saveForm()) {
         return;
     }
+    // Usable rows become the panels' addresses even when another row is refused.
     TargetSelection& selection = context().selection;
-    std::vector<int> unavailable;
     for (int i = 0; i < kRopRowCount; ++i) {
         const auto at = static_cast<std::size_t>(i);
         if (CheckNetworkSetting(m_table.address[at], m_table.subnetMask[at]) ==
             kNetworkSettingUsable) {
             selection.setPanelAddress(i, m_table.address[at]);
-        } else {
-            unavailable.push_back(i + 1);
         }
     }
-    if (!unavailable.empty()) {
-        showWarning(QStringLiteral("Unavailable network setting!\r\n") +
-                    QString::fromStdString(RopRowList(unavailable)));
+    if (!rowsUsable()) {
         return;
     }
     selection.rebuildSelector(*m_selector);
@@ -377,6 +373,42 @@ void CTRX900IPSET::OnRegister() {
         }
     }
     reportUnregistered(unregistered);
+}
+
+bool CTRX900IPSET::rowsUsable() {
+    std::vector<int> unavailable;
+    for (int i = 0; i < kRopRowCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        if (CheckNetworkSetting(m_table.address[at], m_table.subnetMask[at]) !=
+            kNetworkSettingUsable) {
+            unavailable.push_back(i + 1);
+        }
+    }
+    if (!unavailable.empty()) {
+        showWarning(QStringLiteral("Unavailable network setting!\r\n") +
+                    QString::fromStdString(RopRowList(unavailable)));
+    }
+    return unavailable.empty();
+}
+
+std::optional<std::array<RopRow, kRopRowCount>> CTRX900IPSET::rowsForSaving() {
+    if (!saveForm() || !rowsUsable()) {
+        return std::nullopt;
+    }
+    std::array<RopRow, kRopRowCount> rows{};
+    for (int i = 0; i < kRopRowCount; ++i) {
+        if (m_table.address[static_cast<std::size_t>(i)] != 0) {
+            rows[static_cast<std::size_t>(i)] = m_table.row(i);
+        }
+    }
+    return rows;
+}
+
+void CTRX900IPSET::loadRows(const std::array<RopRow, kRopRowCount>& rows) {
+    for (int i = 0; i < kRopRowCount; ++i) {
+        m_table.setRow(i, rows[static_cast<std::size_t>(i)]);
+    }
+    RefreshRopRows();
 }
 
 void CTRX900IPSET::reportUnregistered(const std::vector<int>& rows) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <chrono>
+#include <optional>
 #include <vector>
 
 #include "pagebase/PanelPage.h"
@@ -36,6 +37,13 @@ class CTRX900IPSET final : public PanelPage {
 
     const RopTable& ropTable() const { return m_table; }
 
+    // The 25 rows read back from the form with REGISTER's checks, a row without an address as an
+    // empty one; nothing when a field or a row is refused, which has been told as REGISTER tells
+    // it.
+    std::optional<std::array<RopRow, kRopRowCount>> rowsForSaving();
+    // Shows the rows as a list read shows them; the stored block stays as it was.
+    void loadRows(const std::array<RopRow, kRopRowCount>& rows);
+
   private:
     struct RowControls {
         QLabel* label = nullptr;
@@ -63,6 +71,9 @@ class CTRX900IPSET final : public PanelPage {
     void OnSwapRopNo(int rowIndex, int entry);
     void OnNetworkSearch();
     void OnRegister();
+    // REGISTER's check on the rows read back: one warning names every row whose network setting
+    // cannot be registered. True when there is none.
+    bool rowsUsable();
     void OnConnectionCheck(int rowIndex);
 
     // Panels whose registration did not end Ok, named in one warning after the loop.

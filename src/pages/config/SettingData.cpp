@@ -16,7 +16,6 @@
 #include "pagebase/widgets/HeadingLabel.h"
 #include "pagebase/widgets/PageControls.h"
 #include "pagebase/widgets/TargetSelectorBox.h"
-#include "wire/Checksum.h"
 #include "wire/Commands.h"
 
 namespace trx {
@@ -240,7 +239,7 @@ void SettingData::set() {
         showError(settingWriteFailureText(result.outcome));
         return;
     }
-    if (startsWith(result.bytes, panel_line::kWriteOk)) {
+    if (settingsWriteTaken(result.bytes)) {
         showStatus(QStringLiteral("Write OK."), applicationCaption());
     } else {
         showError(QStringLiteral("Write error."));

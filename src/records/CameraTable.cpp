@@ -111,6 +111,11 @@ std::array<std::uint8_t, 6> CameraTable::rowMac(int row) const {
     return mac;
 }
 
+void CameraTable::setRowMac(int row, const std::array<std::uint8_t, 6>& mac) {
+    std::copy(mac.begin(), mac.end(),
+              m_bytes.begin() + static_cast<std::ptrdiff_t>(kMacAt + kMacSize * rowIndex(row)));
+}
+
 void CameraTable::clearRowMac(int row) {
     std::fill_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(kMacAt + kMacSize * rowIndex(row)),
                 kMacSize, std::uint8_t{0});
@@ -129,6 +134,13 @@ std::string CameraTable::modelText(int row) const {
         m_bytes.begin() + static_cast<std::ptrdiff_t>(kModelAt + kModelSize * rowIndex(row));
     const auto last = std::find(first, first + kModelSize, std::uint8_t{0});
     return std::string(first, last);
+}
+
+void CameraTable::setModelText(int row, std::string_view text) {
+    const auto first =
+        m_bytes.begin() + static_cast<std::ptrdiff_t>(kModelAt + kModelSize * rowIndex(row));
+    const std::size_t kept = std::min(text.size(), kModelSize);
+    std::fill(std::copy_n(text.begin(), kept, first), first + kModelSize, std::uint8_t{0});
 }
 
 std::uint8_t CameraTable::typeCode(int row) const {

@@ -63,11 +63,14 @@ class CameraTable {
     void setRowPort(int row, std::uint32_t port);
 
     std::array<std::uint8_t, 6> rowMac(int row) const;
+    void setRowMac(int row, const std::array<std::uint8_t, 6>& mac);
     void clearRowMac(int row);
     // "00:0A:FF:12:34:56".
     std::string macText(int row) const;
     // The model field up to its first zero byte, at most 9 characters.
     std::string modelText(int row) const;
+    // The text's first 9 bytes, then zero bytes to the end of the field.
+    void setModelText(int row, std::string_view text);
 
     std::uint8_t typeCode(int row) const;
     void setTypeCode(int row, std::uint8_t code);

@@ -432,7 +432,7 @@ void printProfile(const Source& source) {
     const std::vector<std::size_t> widths = {7, 16, 16, 7, 18};
     std::printf("%s\n",
                 columns({"button", "type", "address", "port", "mac", "model"}, widths).c_str());
-    for (const QJsonValue& camera : cameraList.value(QStringLiteral("cameras")).toArray()) {
+    for (const auto& camera : cameraList.value(QStringLiteral("cameras")).toArray()) {
         const QJsonObject c = camera.toObject();
         std::vector<std::string> cells;
         for (const char* key : {"button", "type", "address", "port", "mac", "model"}) {

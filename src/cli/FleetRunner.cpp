@@ -39,8 +39,9 @@ class InterruptScope {
 
 [[noreturn]] void endInterrupted() {
     g_interrupted = true;
-    // A file being written is finished first; no other starts after this point.
-    const std::unique_lock writes = holdFileWrites();
+    // A file being written is finished first; none starts after this point, as the process ends
+    // holding the lock.
+    g_fileWrites.lock();
     std::fputs("trx900: interrupted\n", stderr);
     std::fflush(stderr);
     std::_Exit(kInterruptedStatus);

@@ -11,7 +11,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // The page texts span lines with CR LF; a result prints on one line.
-std::string oneLine(std::string text) {
+std::string oneLine(const std::string& text) {
     std::string flat;
     for (const char c : text) {
         if (c == '\r') {

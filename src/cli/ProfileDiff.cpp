@@ -78,19 +78,20 @@ void diffPart(const PanelProfile& a, const PanelProfile& b, const Part& part,
               std::vector<Difference>& out) {
     const Leaves fieldsA = fields(a, part.name);
     const Leaves fieldsB = fields(b, part.name);
-    for (const auto& [place, value] : fieldsA) {
-        const auto other = std::find_if(fieldsB.begin(), fieldsB.end(),
-                                        [&](const auto& leaf) { return leaf.first == place; });
+    const auto find = [](const Leaves& leaves, const std::string& place) {
+        return std::find_if(leaves.begin(), leaves.end(),
+                            [&place](const auto& leaf) { return leaf.first == place; });
+    };
+    for (const auto& leaf : fieldsA) {
+        const auto other = find(fieldsB, leaf.first);
         const QJsonValue valueB = other == fieldsB.end() ? QJsonValue() : other->second;
-        if (value != valueB) {
-            out.push_back({place, value, valueB});
+        if (leaf.second != valueB) {
+            out.push_back({leaf.first, leaf.second, valueB});
         }
     }
-    for (const auto& [place, value] : fieldsB) {
-        const bool inA = std::any_of(fieldsA.begin(), fieldsA.end(),
-                                     [&](const auto& leaf) { return leaf.first == place; });
-        if (!inA) {
-            out.push_back({place, QJsonValue(), value});
+    for (const auto& leaf : fieldsB) {
+        if (find(fieldsA, leaf.first) == fieldsA.end()) {
+            out.push_back({leaf.first, QJsonValue(), leaf.second});
         }
     }
 
@@ -166,6 +167,7 @@ QJsonArray differencesJson(const std::vector<Difference>& differences) {
 
 std::vector<std::string> differenceLines(const std::vector<Difference>& differences) {
     std::vector<std::string> lines;
+    lines.reserve(differences.size());
     for (const Difference& d : differences) {
         lines.push_back(d.field + ": " + valueText(d.a) + " -> " + valueText(d.b));
     }

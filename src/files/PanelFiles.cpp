@@ -8,6 +8,7 @@
 #include <QJsonValue>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -131,7 +132,7 @@ QByteArray hexText(std::span<const std::uint8_t> bytes) {
 // Fills out from exactly 2 * out.size() hex digits; false (with a problem) otherwise.
 bool readBlock(const QJsonValue& value, std::span<std::uint8_t> out, const std::string& place,
                FileProblems& problems) {
-    const qsizetype digits = static_cast<qsizetype>(2 * out.size());
+    const qsizetype digits = 2 * static_cast<qsizetype>(out.size());
     const QString hex = value.toString();
     if (!value.isString()) {
         refuseValue(problems, place, value, "is not hex text");
@@ -186,17 +187,34 @@ std::optional<std::string> modelBytes(const QString& model) {
 
 // ---- writing --------------------------------------------------------------------------------
 
+// Printable ASCII without quotes or backslashes stands in JSON as it is, which spares most values
+// a trip through Qt's writer.
+bool plain(std::string_view text) {
+    return std::ranges::all_of(
+        text, [](char c) { return c >= ' ' && c <= '~' && c != '"' && c != '\\'; });
+}
+
+QByteArray jsonString(std::string_view utf8) {
+    const qsizetype size = static_cast<qsizetype>(utf8.size());
+    return plain(utf8) ? '"' + QByteArray(utf8.data(), size) + '"'
+                       : jsonText(QString::fromUtf8(utf8.data(), size));
+}
+
+QByteArray jsonNumber(std::int64_t value) {
+    return QByteArray::number(value);
+}
+
 // Keys in the order people read them (QJsonObject would sort them), values as JSON text.
 using Members = std::vector<std::pair<const char*, QByteArray>>;
 
 QByteArray indent(int depth) {
-    return QByteArray(4 * depth, ' ');
+    return QByteArray(qsizetype{4} * depth, ' ');
 }
 
 QByteArray objectText(const Members& members, int depth) {
     QByteArray out = "{\n";
     for (std::size_t i = 0; i < members.size(); ++i) {
-        out += indent(depth + 1) + jsonText(text(members[i].first)) + ": " + members[i].second +
+        out += indent(depth + 1) + jsonString(members[i].first) + ": " + members[i].second +
                (i + 1 < members.size() ? ",\n" : "\n");
     }
     return out + indent(depth) + "}";
@@ -206,7 +224,7 @@ QByteArray objectText(const Members& members, int depth) {
 QByteArray lineObjectText(const Members& members) {
     QByteArray out = "{";
     for (std::size_t i = 0; i < members.size(); ++i) {
-        out += (i > 0 ? ", " : "") + jsonText(text(members[i].first)) + ": " + members[i].second;
+        out += (i > 0 ? ", " : "") + jsonString(members[i].first) + ": " + members[i].second;
     }
     return out + "}";
 }
@@ -220,14 +238,6 @@ QByteArray listText(const std::vector<QByteArray>& items, int depth) {
         out += indent(depth + 1) + items[i] + (i + 1 < items.size() ? ",\n" : "\n");
     }
     return out + indent(depth) + "]";
-}
-
-QByteArray jsonString(std::string_view value) {
-    return jsonText(QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
-}
-
-QByteArray jsonNumber(std::int64_t value) {
-    return QByteArray::number(value);
 }
 
 // ---- the file's head ------------------------------------------------------------------------
@@ -313,7 +323,9 @@ QByteArray cameraText(const CameraTable& table, int row) {
     camera.emplace_back("address", jsonString(addressText(table.rowAddress(row))));
     camera.emplace_back("port", jsonNumber(table.rowPort(row)));
     camera.emplace_back("mac", jsonString(table.macText(row)));
-    camera.emplace_back("model", jsonText(QString::fromLatin1(table.modelText(row))));
+    const std::string model = table.modelText(row);
+    camera.emplace_back("model",
+                        plain(model) ? jsonString(model) : jsonText(QString::fromLatin1(model)));
     return lineObjectText(camera);
 }
 
@@ -335,11 +347,12 @@ QByteArray cameraListText(const CameraTable& table) {
         list.emplace_back("serialCamera", jsonNumber(table.serialCameraNumber()));
     }
     std::vector<QByteArray> cameras;
+    cameras.reserve(kCameraRows);
     for (int row = 0; row < kCameraRows; ++row) {
         cameras.push_back(cameraText(table, row));
     }
     list.emplace_back("cameras", listText(cameras, 2));
-    list.emplace_back("block", jsonText(QString::fromLatin1(hexText(table.bytes()))));
+    list.emplace_back("block", '"' + hexText(table.bytes()) + '"');
     return objectText(list, 1);
 }
 
@@ -540,7 +553,7 @@ QByteArray settingsText(const SettingsRecord& record) {
             settings.emplace_back(c.key, jsonString(c.texts[static_cast<std::size_t>(index)]));
         }
     }
-    settings.emplace_back("block", jsonText(QString::fromLatin1(hexText(record.bytes()))));
+    settings.emplace_back("block", '"' + hexText(record.bytes()) + '"');
     return objectText(settings, 1);
 }
 
@@ -563,7 +576,7 @@ SettingsRecord readSettings(const QJsonValue& value, FileProblems& problems) {
     // holds; encoding every value would also rewrite bytes the panel reads the same, such as a
     // buzzer byte of 5 for OFF.
     std::array<std::uint8_t, SettingsRecord::kSize> result = bytes;
-    const auto override = [&](const SettingsValues& values) {
+    const auto apply = [&](const SettingsValues& values) {
         SettingsRecord changed = base;
         changed.encode(values);
         for (std::size_t i = 0; i < SettingsRecord::kChecksumIndex; ++i) {
@@ -593,7 +606,7 @@ SettingsRecord readSettings(const QJsonValue& value, FileProblems& problems) {
         } else {
             SettingsValues values = held;
             values.receivePort = static_cast<unsigned>(*port);
-            override(values);
+            apply(values);
         }
     }
     for (const SettingsChoice& c : settingsChoices()) {
@@ -602,7 +615,7 @@ SettingsRecord readSettings(const QJsonValue& value, FileProblems& problems) {
         if (index >= 0) {
             SettingsValues values = held;
             values.*c.field = index;
-            override(values);
+            apply(values);
         }
     }
     SettingsRecord record = *SettingsRecord::fromReply(result);

@@ -19,7 +19,7 @@ namespace trx {
 // accepted whole or refused with every problem named by its place.
 
 // A file larger than this is refused before it is parsed.
-inline constexpr qsizetype kPanelFileMaxBytes = 1024 * 1024;
+inline constexpr qsizetype kPanelFileMaxBytes = qsizetype{1024} * 1024;
 
 // One reason a file was refused: where ("cameraList.cameras[3].port") and what ("70000 is not a
 // port number").

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/AppIcon.h"
+#include "trx/Version.h"
 
 namespace trx {
 
@@ -20,7 +21,8 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     icon->setPixmap(applicationIcon().pixmap(32, 32));
     icon->setAccessibleName(QStringLiteral("QL-TRX900 Setup Software icon"));
 
-    auto* version = new QLabel(QStringLiteral("QL-TRX900 Setup Software Version 5.0.0.1"), this);
+    auto* version = new QLabel(
+        QStringLiteral("QL-TRX900 Setup Software Version ") + QLatin1String(kVersion), this);
     version->setObjectName(QStringLiteral("versionLabel"));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

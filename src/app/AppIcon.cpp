@@ -7,12 +7,10 @@
 
 namespace trx {
 
-namespace {
-
-QPixmap drawIcon(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+QImage drawApplicationIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size / 64.0, size / 64.0);
 
@@ -39,16 +37,14 @@ QPixmap drawIcon(int size) {
             painter.drawRoundedRect(QRectF(9 + column * 12, 30 + row * 12, 9, 8), 1.5, 1.5);
         }
     }
-    return pixmap;
+    return image;
 }
-
-}  // namespace
 
 QIcon applicationIcon() {
     static const QIcon icon = [] {
         QIcon drawn;
         for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
-            drawn.addPixmap(drawIcon(size));
+            drawn.addPixmap(QPixmap::fromImage(drawApplicationIcon(size)));
         }
         return drawn;
     }();

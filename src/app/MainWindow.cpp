@@ -83,8 +83,6 @@ void CTRX900ToolDlg::createPages() {
     m_aboutAction->setObjectName(QStringLiteral("aboutAction"));
     connect(m_aboutAction, &QAction::triggered, this, &CTRX900ToolDlg::showAbout);
 
-    // The tab strip draws the tabs and the frame around the pages; the pages themselves are
-    // the window's children, laid over the frame, so that this window decides which one shows.
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("mainTabs"));
     m_tabs->setAccessibleName(QStringLiteral("Pages"));
@@ -93,37 +91,24 @@ void CTRX900ToolDlg::createPages() {
     m_tabs->tabBar()->setAccessibleName(QStringLiteral("Pages"));
     addAboutCommand();
 
-    // Construction order: Camera List, Configuration, ROP List, UserAuth.
-    m_pages[kCameraListTab] = new IPSetting(m_context, this);
-    m_pages[kConfigurationTab] = new SettingData(m_context, this);
-    m_pages[kRopListTab] = new CTRX900IPSET(m_context, this);
-    m_pages[kUserAuthTab] = new UserAuth(m_context, this);
-
-    const QRect pageArea(kPageLeft, kPageTop, PanelPage::kPageWidth, PanelPage::kPageHeight);
-    for (PanelPage* shown : m_pages) {
-        shown->setGeometry(pageArea);
-        shown->hide();
-    }
-
+    // Construction order: Camera List, Configuration, ROP List, UserAuth.; the tabs show them in
+    // their own order.
+    m_pages[kCameraListTab] = new IPSetting(m_context);
+    m_pages[kConfigurationTab] = new SettingData(m_context);
+    m_pages[kRopListTab] = new CTRX900IPSET(m_context);
+    m_pages[kUserAuthTab] = new UserAuth(m_context);
     const QString captions[kPageCount] = {QStringLiteral("Configuration"),
                                           QStringLiteral("Camera List"),
                                           QStringLiteral("UserAuth."), QStringLiteral("ROP List")};
     for (int i = 0; i < kPageCount; ++i) {
-        // The tab strip's own panes stay empty: the pages above them are what the user sees.
-        auto* pane = new QWidget(m_tabs);
-        pane->setObjectName(QStringLiteral("tabPane%1").arg(i));
-        m_tabs->addTab(pane, captions[i]);
+        m_tabs->addTab(m_pages[static_cast<std::size_t>(i)], captions[i]);
     }
-
     // The strip's tabs end just above the pages, and its frame closes round them.
-    const int barHeight = m_tabs->tabBar()->sizeHint().height();
-    const int stripTop = std::max(2, kPageTop - barHeight - 2);
-    m_tabs->setGeometry(kPageLeft - 6, stripTop, PanelPage::kPageWidth + 12,
-                        pageArea.bottom() + 7 - stripTop);
-    setFixedSize(pageArea.right() + 1 + kPageLeft, pageArea.bottom() + 1 + 12);
-    for (PanelPage* shown : m_pages) {
-        shown->raise();
-    }
+    m_tabs->setGeometry(
+        QRect(QPoint(kPageLeft - 6, kPageTop - m_tabs->tabBar()->sizeHint().height() - 2),
+              m_tabs->minimumSizeHint()));
+    setFixedSize(m_tabs->geometry().right() + 1 + kPageLeft - 6,
+                 m_tabs->geometry().bottom() + 1 + 6);
 
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int) { tabChanged(); });
     m_tabs->setCurrentIndex(kConfigurationTab);
@@ -175,16 +160,8 @@ void CTRX900ToolDlg::showAbout() {
 }
 
 void CTRX900ToolDlg::tabChanged() {
+    // Runs when the tab strip has switched pages, before the new page is painted.
     m_selection.rebuildSelectors();
-    const int current = m_tabs->currentIndex();
-    for (int i = 0; i < kPageCount; ++i) {
-        if (i != current) {
-            m_pages[static_cast<std::size_t>(i)]->hide();
-        }
-    }
-    if (PanelPage* chosen = page(current)) {
-        chosen->show();
-    }
 }
 
 void CTRX900ToolDlg::keyPressEvent(QKeyEvent* event) {

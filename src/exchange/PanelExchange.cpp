@@ -147,7 +147,14 @@ PanelExchange::Step PanelExchange::readUntilClose() {
 PanelExchange::Step PanelExchange::readLine() {
     m_buffer.restart();
     takeAvailable();
-    return waitFor([this] { return m_buffer.lineComplete(); }, m_settings.limits.idle);
+    const Step step = waitFor([this] { return m_buffer.lineComplete() || m_buffer.full(); },
+                              m_settings.limits.idle);
+    // A full buffer with no line end in its place can take no more bytes: the line has failed
+    // now, not when the idle limit runs out.
+    if (step == Step::Done && !m_buffer.lineComplete()) {
+        return Step::Failed;
+    }
+    return step;
 }
 
 ExchangeResult PanelExchange::request(PanelAddress address, std::string_view commandLine) {

@@ -1,7 +1,10 @@
 #include "pagebase/PanelPage.h"
 
+#include <QAbstractButton>
 #include <QKeyEvent>
 
+#include "pagebase/FailureTexts.h"
+#include "pagebase/OperationGuard.h"
 #include "pagebase/widgets/PageControls.h"
 #include "pagebase/widgets/TargetSelectorBox.h"
 #include "records/TargetSelection.h"
@@ -23,6 +26,34 @@ void PanelPage::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void PanelPage::runOperation(const std::function<void()>& operation) {
+    OperationGuard::Scope running(m_context.guard);
+    if (running) {
+        operation();
+    }
+}
+
+void PanelPage::bindOperation(QAbstractButton* button, std::function<void()> operation) {
+    connect(button, &QAbstractButton::clicked, this,
+            [this, operation = std::move(operation)] { runOperation(operation); });
+}
+
+ExchangeResult PanelPage::requestFromTarget(std::string_view commandLine) const {
+    return PanelExchange(m_context.exchange).request(currentTarget(), commandLine);
+}
+
+ExchangeResult PanelPage::writeToTarget(std::string_view commandLine,
+                                        std::span<const std::uint8_t> block) const {
+    return PanelExchange(m_context.exchange).write(currentTarget(), commandLine, block);
+}
+
+bool PanelPage::tellOutcome(const FailureTexts& texts, ExchangeOutcome outcome) {
+    if (const QString text = texts.text(outcome); !text.isEmpty()) {
+        showError(text);
+    }
+    return outcome == ExchangeOutcome::Ok;
 }
 
 void PanelPage::showError(const QString& text) {

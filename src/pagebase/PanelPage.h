@@ -2,16 +2,25 @@
 
 #include <QWidget>
 
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string_view>
+
 #include "pagebase/MessageBoxes.h"
 #include "pagebase/PageContext.h"
 
+class QAbstractButton;
+
 namespace trx {
 
+class FailureTexts;
 class TargetSelectorBox;
 
 // What the four tab pages share: the context they were given, a target selector at the top
-// left, message helpers that go through the message-box seam, and Enter and Escape doing
-// nothing (a page never closes itself or the window).
+// left, operations that never overlap, exchanges with the current target, message helpers that
+// go through the message-box seam, and Enter and Escape doing nothing (a page never closes
+// itself or the window). A page operation reads: read the form, check, exchange, tell.
 class PanelPage : public QWidget {
     Q_OBJECT
   public:
@@ -26,6 +35,20 @@ class PanelPage : public QWidget {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+    // Runs one operation unless an operation of any page is running; a click, key or
+    // assistive-technology action that arrives meanwhile is dropped without a word.
+    void runOperation(const std::function<void()>& operation);
+    // Makes the button's click run the operation as above.
+    void bindOperation(QAbstractButton* button, std::function<void()> operation);
+
+    // One exchange with the current target, under the page's exchange settings.
+    ExchangeResult requestFromTarget(std::string_view commandLine) const;
+    ExchangeResult writeToTarget(std::string_view commandLine,
+                                 std::span<const std::uint8_t> block) const;
+    // Shows the outcome's text from the page's table with the error icon; Ok shows nothing.
+    // True when the outcome was Ok.
+    bool tellOutcome(const FailureTexts& texts, ExchangeOutcome outcome);
 
     // Message boxes captioned with the application's name unless a caption is given.
     void showError(const QString& text);

@@ -119,13 +119,12 @@ RopListReadVerdict judgeRopListRead(ExchangeOutcome outcome, std::span<const std
             return RopListReadVerdict::NoConnect;
         case ExchangeOutcome::CommandSendFailed:
             return RopListReadVerdict::SocketError;
-        case ExchangeOutcome::ReceiveFailed:
-            return !bytes.empty() && checksumHolds(bytes) ? RopListReadVerdict::KeepSilently
-                                                          : RopListReadVerdict::CommandError;
         case ExchangeOutcome::Ok:
             return bytes.size() >= kRopListBlockSize && checksumHolds(bytes)
                        ? RopListReadVerdict::Accept
                        : RopListReadVerdict::CommandError;
+        // A reply that broke off is no list, however its bytes happen to sum.
+        case ExchangeOutcome::ReceiveFailed:
         case ExchangeOutcome::SocketCreateFailed:
         case ExchangeOutcome::ChecksumFailed:
         case ExchangeOutcome::NotAcknowledged:

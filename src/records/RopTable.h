@@ -94,9 +94,6 @@ enum class RopListReadVerdict {
     SocketError,
     // No usable list came back: say so, keep the stored block and redraw from it.
     CommandError,
-    // The reply broke off after bytes that did sum to 0: keep the stored block and redraw from
-    // it without a word.
-    KeepSilently,
     // The reply replaces the stored block.
     Accept,
 };

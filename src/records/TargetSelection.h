@@ -49,7 +49,7 @@ class TargetSelection {
     // and the other selectors take the position at the next rebuild.
     void selectPosition(int position);
 
-    // A page's data exchange reads its selector back; the current target stays.
+    // A page's form read takes its selector back; the current target stays.
     void setSelectorPosition(int position) { m_selectorPosition = position; }
 
     // Registration writes one entry of the table.

@@ -100,12 +100,12 @@ class CameraPage : public ::testing::Test {
     // and how many entries the swap list has; "!" follows each control that is disabled.
     std::string rowView(int row) const {
         const auto off = [](const QWidget* w) { return w->isEnabled() ? "" : "!"; };
-        const auto text = [](const QLineEdit* e) { return e->text().toStdString(); };
+        const auto text = [](const auto* e) { return e->text().toStdString(); };
         const QComboBox* type = typeList(row);
         const auto* swap = cell<QComboBox>(row, "SwapCombo");
         return type->currentText().toStdString() + "/" + std::to_string(type->count()) + off(type) +
-               " [" + text(cell<QLineEdit>(row, "ModelEdit")) + "] " +
-               text(cell<QLineEdit>(row, "MacEdit")) + " " + addressText(ipField(row)->address()) +
+               " [" + text(cell<QLabel>(row, "ModelField")) + "] " +
+               text(cell<QLabel>(row, "MacField")) + " " + addressText(ipField(row)->address()) +
                off(ipField(row)) + ":" + text(portField(row)) + off(portField(row)) + " " +
                std::to_string(swap->count()) + off(swap);
     }
@@ -367,6 +367,22 @@ TEST_F(CameraPage, SearchTakesThePanelsTableButThePagesModeUntilCancelled) {
 // A failed or short reply is told. REFRESH, INITIALIZE and NETWORK SEARCH leave the table (no
 // search pending) and REFRESH draws the controls again from it unless the panel could not be
 // reached; a failed SET is told after the reboot question and keeps the form as typed.
+// CAMERA MODEL and MAC ADDRESS show what the table holds and nothing else: assistive technology
+// can read them but not change them.
+TEST_F(CameraPage, ShownValuesAreReadOnlyForAssistiveTechnology) {
+    for (const QString& column : {u"CAMERA MODEL"_s, u"MAC ADDRESS"_s}) {
+        const auto all = page->findChildren<QWidget*>();
+        const auto it = std::ranges::find(all, u"C01 "_s + column, &QWidget::accessibleName);
+        ASSERT_NE(it, all.end()) << column.toStdString();
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(*it);
+        const QString shown = accessible->text(QAccessible::Value);
+        accessible->setText(QAccessible::Value, u"changed"_s);
+        EXPECT_EQ(accessible->text(QAccessible::Value), shown);
+        EXPECT_EQ(accessible->editableTextInterface(), nullptr);
+        EXPECT_TRUE(accessible->state().readOnly && !accessible->state().editable);
+    }
+}
+
 TEST_F(CameraPage, SetRefusesWhatItMayNotWriteAndFailuresAreTold) {
     click({"ipModeRadio"});
     portField(0)->clear();  // a read would complain about it
@@ -423,6 +439,15 @@ TEST_F(CameraPage, SetRefusesWhatItMayNotWriteAndFailuresAreTold) {
     ipField(17)->setAddress(makeAddress(192, 168, 0, 24));  // C15's, both NoAsign
     click({"setButton"});
     EXPECT_EQ(told(), Texts{"Error: IP(192.168.0.24) Duplication"});
+    // A port that holds no number ends SET at the read: no further question, nothing sent.
+    ipField(17)->setAddress(makeAddress(192, 168, 0, 99));
+    for (int row = 1; row < 9; ++row) {
+        ipField(row)->setAddress(makeAddress(10, 0, 1, static_cast<std::uint8_t>(row)));
+        retype(portField(row), "80");
+    }
+    portField(12)->clear();
+    click({"setButton"});
+    EXPECT_EQ(told(), Texts{"Warning: Please enter a positive integer."});
     EXPECT_EQ(commands(), "");
 }
 

@@ -1,24 +1,10 @@
+#include <QElapsedTimer>
+
 #include "config/PageFixture.h"
-#include "pagebase/SettingPageTexts.h"
 #include "pages/config/SettingData.h"
 
 namespace trx::test {
 namespace {
-
-// Both pages tell every failed exchange, also the write failures after the connection was made.
-TEST(SettingPageTexts, EveryFailedReadAndWriteIsTold) {
-    using O = ExchangeOutcome;
-    const char *cmd = "Command Error!!", *sock = "Socket error.", *conn = "Not connected.";
-    const std::tuple<O, const char*, const char*> table[] = {
-        {O::SocketCreateFailed, cmd, cmd},  {O::ConnectFailed, conn, conn},
-        {O::CommandSendFailed, sock, sock}, {O::ReceiveFailed, cmd, sock},
-        {O::ChecksumFailed, cmd, cmd},      {O::NotAcknowledged, cmd, "Command error."},
-        {O::BlockSendFailed, cmd, sock},    {O::ResultReceiveFailed, cmd, sock}};
-    for (const auto& [outcome, read, write] : table) {
-        EXPECT_EQ(settingReadFailureText(outcome), QLatin1String(read)) << outcomeName(outcome);
-        EXPECT_EQ(settingWriteFailureText(outcome), QLatin1String(write)) << outcomeName(outcome);
-    }
-}
 
 using SettingDataPage = PageFixture<SettingData>;
 
@@ -65,6 +51,18 @@ TEST_F(SettingDataPage, ReadsShowWhatThePanelHoldsAndWritesSendItBackSealed) {
     // Any result other than "WRITE OK" is a write error.
     EXPECT_EQ(writeAnsweredNg(9), std::string(command::kSetDataChange) +
                                       std::string("\x89\x80\x02\x02\x00\x00\x01\xFF\xF3", 9));
+}
+
+// A line that fills the reply buffer without a line end can never end: the write fails at once,
+// under the product's own limits, not when the idle limit of 10 s runs out.
+TEST_F(SettingDataPage, ALineThatCannotEndFailsAtOnce) {
+    for (sim::Fault fault : {sim::Fault::EndlessAcknowledge, sim::Fault::EndlessResultLine}) {
+        sim.setFault(kPanel, fault);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(press("setButton"), (Texts{kReboot, QStringLiteral("Socket error.")}));
+        EXPECT_LT(clock.elapsed(), 1000) << static_cast<int>(fault);
+    }
 }
 
 }  // namespace

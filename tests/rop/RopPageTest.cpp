@@ -127,9 +127,10 @@ TEST_F(RopPageTest, ListReadFillsRowsAndARefusedOneRedrawsTheLastAccepted) {
     EXPECT_EQ(logged(), Lines{kA + "|TRX900 ROP LIST SETTING REQ\r\n|"});
     const RopListBlock accepted = page->ropTable().block;
 
-    // A short reply sums to 0 but is no list: stale bytes must not become panel addresses.
+    // A short reply sums to 0 but is no list: stale bytes must not become panel addresses. A
+    // whole list from a panel that never closes broke off all the same, and is told.
     for (sim::Fault fault : {sim::Fault::BadChecksum, sim::Fault::EmptyReply,
-                             sim::Fault::ShortReply, sim::Fault::Silent}) {
+                             sim::Fault::ShortReply, sim::Fault::Silent, sim::Fault::HoldOpen}) {
         SCOPED_TRACE(static_cast<int>(fault));
         setRow(1, "127.0.0.6");
         sim.setFault(kA, fault, sim::FaultOptions{100});

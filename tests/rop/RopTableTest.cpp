@@ -64,7 +64,7 @@ TEST(RopTableTest, ListReadIsJudgedByOutcomeAndBytes) {
     using enum RopListReadVerdict;
     using B = std::vector<std::uint8_t>;
     // B(n): n zeros, which sum to 0; B(n, 1) does not. A reply too short for a list is refused
-    // though it sums to 0; bytes that broke off but sum to 0 are kept without a word. (The page's
+    // though it sums to 0; a reply that broke off is refused however its bytes sum. (The page's
     // tests meet the bad checksum, the empty reply, the silent panel and no panel end to end.)
     EXPECT_EQ(judgeRopListRead(CommandSendFailed, {}), SocketError);
     EXPECT_EQ(judgeRopListRead(SocketCreateFailed, {}), CommandError);
@@ -73,7 +73,7 @@ TEST(RopTableTest, ListReadIsJudgedByOutcomeAndBytes) {
     EXPECT_EQ(judgeRopListRead(Ok, B(500)), CommandError);
     EXPECT_EQ(judgeRopListRead(Ok, B(501, 1)), CommandError);
     EXPECT_EQ(judgeRopListRead(ReceiveFailed, B(40, 1)), CommandError);
-    EXPECT_EQ(judgeRopListRead(ReceiveFailed, B(40)), KeepSilently);
+    EXPECT_EQ(judgeRopListRead(ReceiveFailed, B(501)), CommandError);
 }
 
 }  // namespace

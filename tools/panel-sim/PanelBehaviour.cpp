@@ -131,6 +131,10 @@ std::vector<std::uint8_t> garbageBytes() {
     return {kGarbage.begin(), kGarbage.end()};
 }
 
+std::vector<std::uint8_t> endlessLine() {
+    return std::vector<std::uint8_t>(4096, std::uint8_t{'X'});
+}
+
 std::array<std::uint8_t, kCameraTableSize> factoryCameraTable() {
     std::array<std::uint8_t, kCameraTableSize> t{};
     putAddress(t, cl::kPanelAddress, kDefaultPanel);
@@ -399,7 +403,7 @@ struct FaultEntry {
     Fault fault;
     std::string_view name;
 };
-constexpr std::array<FaultEntry, 12> kFaultNames{{
+constexpr std::array<FaultEntry, 15> kFaultNames{{
     {Fault::None, "none"},
     {Fault::RefuseConnection, "refuse-connection"},
     {Fault::NotAcknowledge, "not-acknowledge"},
@@ -412,6 +416,9 @@ constexpr std::array<FaultEntry, 12> kFaultNames{{
     {Fault::AcknowledgeWithoutTrailer, "acknowledge-without-trailer"},
     {Fault::Silent, "silent"},
     {Fault::Garbage, "garbage"},
+    {Fault::HoldOpen, "hold-open"},
+    {Fault::EndlessAcknowledge, "endless-acknowledge"},
+    {Fault::EndlessResultLine, "endless-result-line"},
 }};
 }  // namespace
 

@@ -99,6 +99,9 @@ std::vector<std::uint8_t> notAcknowledgedLine();
 // reading a line gets them whole.
 std::vector<std::uint8_t> garbageBytes();
 
+// A line that never ends: 4096 bytes, a client's whole reply buffer, without a CR among them.
+std::vector<std::uint8_t> endlessLine();
+
 // The factory camera table of a new panel (checksum byte left 0).
 std::array<std::uint8_t, kCameraTableSize> factoryCameraTable();
 

@@ -196,6 +196,10 @@ void PanelConnection::runWrite() {
         case Fault::OversizeReply:
             ack.insert(ack.end(), m_options.oversizeLength, std::uint8_t{'X'});
             break;
+        case Fault::EndlessAcknowledge:
+            log("4096 bytes without a line end, connection held open" + faultNote(m_fault));
+            send(endlessLine(), [this] { m_phase = Phase::Holding; });
+            return;
         default:
             break;
     }
@@ -217,6 +221,11 @@ void PanelConnection::finishWrite() {
     if (m_fault == Fault::CloseAfterAcknowledge) {
         log("block read, closed without a result line, nothing stored" + faultNote(m_fault));
         closeAfterSending();
+        return;
+    }
+    if (m_fault == Fault::EndlessResultLine) {
+        log("block read, 4096 bytes without a line end, nothing stored" + faultNote(m_fault));
+        send(endlessLine(), [this] { m_phase = Phase::Holding; });
         return;
     }
     WriteResult result;
@@ -286,6 +295,10 @@ void PanelConnection::sendPiece() {
 }
 
 void PanelConnection::closeAfterSending() {
+    if (m_fault == Fault::HoldOpen) {
+        m_phase = Phase::Holding;
+        return;
+    }
     m_phase = Phase::Closing;
     // A client that never takes the last bytes must not keep the connection for ever.
     armIdle();

@@ -43,6 +43,14 @@ enum class Fault {
     Silent,
     // Any command is answered with bytes that are no reply at all, then the panel closes.
     Garbage,
+    // Replies and lines go out whole, but the panel never closes the connection.
+    HoldOpen,
+    // Write: in place of the acknowledgement, 4096 bytes with no line end; the connection is
+    // held open.
+    EndlessAcknowledge,
+    // Write: acknowledged and the block read, then 4096 bytes with no line end in place of the
+    // result line, nothing stored; the connection is held open.
+    EndlessResultLine,
 };
 
 struct FaultOptions {

@@ -15,6 +15,7 @@
 #include "PanelBehaviour.h"
 #include "PanelSimulator.h"
 #include "SimText.h"
+#include "trx/Version.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ constexpr const char* kHelp =
     "                          short-reply, oversize-reply, trickle, close-after-acknowledge,\n"
     "                          acknowledge-without-trailer, silent, garbage\n"
     "  --help                  show this text\n"
+    "  --version               show the version\n"
     "\n"
     "Camera file: one camera per line, six fields apart by blanks, '#' starts a comment:\n"
     "  family type mac address port model\n"
@@ -52,6 +54,7 @@ struct Options {
     std::string camerasFile;
     std::vector<std::pair<std::string, trx::sim::Fault>> faults;
     bool help = false;
+    bool version = false;
     std::string error;
 };
 
@@ -65,6 +68,10 @@ Options parseOptions(const std::vector<std::string>& args) {
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+            return options;
+        }
+        if (arg == "--version") {
+            options.version = true;
             return options;
         }
         if (arg != "--listen" && arg != "--port" && arg != "--cameras" && arg != "--fault") {
@@ -121,6 +128,10 @@ int main(int argc, char** argv) {
     const Options options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (options.help) {
         std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("trx900-panel-sim %s\n", trx::kVersion);
         return 0;
     }
     if (!options.error.empty()) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "pagebase/MessageBoxes.h"
+#include "pagebase/widgets/DisplayField.h"
 #include "pagebase/widgets/Ipv4AddressField.h"
 #include "records/TargetSelection.h"
 
@@ -47,6 +48,12 @@ std::optional<unsigned> parseUnsigned(const QString& text) {
 
 FormExchange::FormExchange(Direction direction, MessageBoxes& messages)
     : m_direction(direction), m_messages(messages) {}
+
+void FormExchange::display(DisplayField* field, const QString& value) {
+    if (!saving() && field->text() != value) {
+        field->setText(value);
+    }
+}
 
 void FormExchange::text(QLineEdit* edit, QString& value, int maxChars) {
     if (!saving()) {

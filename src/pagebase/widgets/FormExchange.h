@@ -13,14 +13,16 @@ class QWidget;
 
 namespace trx {
 
+class DisplayField;
 class Ipv4AddressField;
 class MessageBoxes;
 class TargetSelection;
 
-// A page's one data-exchange routine moves all of its values at once, in one direction: load
-// (members into controls) or save (controls back into members, with validation). A save that
-// meets a field it cannot take shows the framework's text with a warning icon, focuses the
-// field and stops: that field and every later one keep their member values.
+// A page's one form routine moves all of its values at once, in one direction: load (members
+// into controls, the page's loadForm) or save (controls back into members, with validation, the
+// page's saveForm). A save that meets a field it cannot take shows the standard validation text
+// with a warning icon, focuses the field and stops: that field and every later one keep their
+// member values.
 //
 //   void Page::exchangeForm(FormExchange& fx) {
 //       fx.selector(m_selector, m_context.selection);
@@ -39,6 +41,8 @@ class FormExchange {
     // Plain text; on load the field is limited to maxChars (when above 0), on save a longer
     // text fails with "Please enter no more than %1 characters.".
     void text(QLineEdit* edit, QString& value, int maxChars = 0);
+    // A value that is only shown: load shows it, save leaves it, since nobody can change it.
+    void display(DisplayField* field, const QString& value);
     // An unsigned decimal number; on save anything else fails with
     // "Please enter a positive integer.".
     void unsignedNumber(QLineEdit* edit, unsigned& value);

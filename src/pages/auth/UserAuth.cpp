@@ -8,9 +8,7 @@
 
 #include <string>
 
-#include "exchange/PanelExchange.h"
-#include "pagebase/OperationGuard.h"
-#include "pagebase/SettingPageTexts.h"
+#include "pagebase/FailureTexts.h"
 #include "pagebase/widgets/FormExchange.h"
 #include "pagebase/widgets/HeadingLabel.h"
 #include "pagebase/widgets/PageControls.h"
@@ -112,8 +110,8 @@ void UserAuth::buildForm() {
     page->addWidget(buttonRow, 0, Qt::AlignLeft);
     page->addStretch(1);
 
-    connect(m_refreshButton, &QPushButton::clicked, this, &UserAuth::refresh);
-    connect(m_setButton, &QPushButton::clicked, this, &UserAuth::set);
+    bindOperation(m_refreshButton, [this] { refresh(); });
+    bindOperation(m_setButton, [this] { set(); });
 }
 
 QLineEdit* UserAuth::addField(const QString& text, const QString& name, QString& value,
@@ -153,9 +151,10 @@ void UserAuth::loadForm() {
     exchangeForm(fx);
 }
 
-void UserAuth::saveForm() {
+bool UserAuth::saveForm() {
     FormExchange fx(FormExchange::Direction::Save, context().messages);
     exchangeForm(fx);
+    return !fx.failed();
 }
 
 void UserAuth::validate(QString& value, CharacterSet set) {
@@ -196,14 +195,8 @@ void UserAuth::showRecord() {
 }
 
 void UserAuth::refresh() {
-    OperationGuard::Scope op(context().guard);
-    if (!op) {
-        return;
-    }
-    PanelExchange exchange(context().exchange);
-    const ExchangeResult result = exchange.request(currentTarget(), command::kAuthRequest);
-    if (result.outcome != ExchangeOutcome::Ok) {
-        showError(settingReadFailureText(result.outcome));
+    const ExchangeResult result = requestFromTarget(command::kAuthRequest);
+    if (!tellOutcome(settingReadFailures(), result.outcome)) {
         return;
     }
     // A reply shorter than the record would leave a mix of two logins in it.
@@ -215,12 +208,10 @@ void UserAuth::refresh() {
 }
 
 void UserAuth::set() {
-    OperationGuard::Scope op(context().guard);
-    if (!op) {
+    // A field that cannot be read has been shown to the operator; nothing goes to the panel.
+    if (!saveForm()) {
         return;
     }
-    // A field that cannot be read back has been told about; the checks below still run.
-    saveForm();
     const CredentialForm form{panelText(m_oldUserName), panelText(m_newUserName),
                               panelText(m_oldPassword), panelText(m_newPassword),
                               panelText(m_retypePassword)};
@@ -233,13 +224,9 @@ void UserAuth::set() {
         return;
     }
     m_record.buildBlock(form.newUserName, form.newPassword);
-    {
-        PanelExchange exchange(context().exchange);
-        const ExchangeResult result =
-            exchange.write(currentTarget(), command::kAuthChange, m_record.bytes());
-        if (result.outcome != ExchangeOutcome::Ok) {
-            showError(settingWriteFailureText(result.outcome));
-        } else if (startsWith(result.bytes, panel_line::kWriteOk)) {
+    const ExchangeResult result = writeToTarget(command::kAuthChange, m_record.bytes());
+    if (tellOutcome(settingWriteFailures(), result.outcome)) {
+        if (startsWith(result.bytes, panel_line::kWriteOk)) {
             showStatus(QStringLiteral("Write OK."), QStringLiteral("Status"));
         } else {
             showError(QStringLiteral("Write error."));

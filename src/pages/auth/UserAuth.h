@@ -26,7 +26,7 @@ class UserAuth final : public PanelPage {
                         bool hidden);
     void exchangeForm(FormExchange& fx);
     void loadForm();
-    void saveForm();
+    bool saveForm();
 
     void validate(QString& value, CharacterSet set);
     void showRecord();

@@ -2,10 +2,10 @@
 
 #include <QComboBox>
 #include <QLayout>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "pagebase/widgets/DisplayField.h"
 #include "pagebase/widgets/PageControls.h"
 
 namespace trx::camera_widgets {
@@ -19,14 +19,11 @@ QComboBox* makeList(const QString& name, const QString& objectName, QWidget* par
     return combo;
 }
 
-QLineEdit* makeDisplayField(const QString& name, const QString& objectName, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(objectName);
-    edit->setReadOnly(true);
-    edit->setAlignment(Qt::AlignCenter);
-    edit->setFocusPolicy(Qt::NoFocus);
-    edit->setAccessibleName(name);
-    return edit;
+DisplayField* makeDisplayField(const QString& name, const QString& objectName, QWidget* parent) {
+    auto* field = new DisplayField(parent);
+    field->setObjectName(objectName);
+    field->setAccessibleName(name);
+    return field;
 }
 
 // A radio button in its group's row.

@@ -10,8 +10,8 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "exchange/PanelExchange.h"
-#include "pagebase/OperationGuard.h"
+#include "pagebase/FailureTexts.h"
+#include "pagebase/widgets/DisplayField.h"
 #include "pagebase/widgets/FormExchange.h"
 #include "pagebase/widgets/HeadingLabel.h"
 #include "pagebase/widgets/Ipv4AddressField.h"
@@ -41,6 +41,28 @@ QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A read's failures; a reply that arrived but cannot fill the table is a command error too.
+const FailureTexts& readFailures() {
+    static const FailureTexts texts("Command Error!!",
+                                    {{ExchangeOutcome::ConnectFailed, "No Connect!!"},
+                                     {ExchangeOutcome::CommandSendFailed, "Socket Error!!"}});
+    return texts;
+}
+
+// SET's failures: a block or result line that never made it is a socket error, so that no
+// failed write looks sent.
+const FailureTexts& writeFailures() {
+    static const FailureTexts texts("Socket Error!!",
+                                    {{ExchangeOutcome::ConnectFailed, "No Connect!!"},
+                                     {ExchangeOutcome::NotAcknowledged, "Command Error!!"},
+                                     {ExchangeOutcome::SocketCreateFailed, "Command Error!!"}});
+    return texts;
+}
+
+QString commandErrorText() {
+    return QStringLiteral("Command Error!!");
+}
+
 QString noCameraError() {
     return qs(noCameraText());
 }
@@ -48,14 +70,14 @@ QString noCameraError() {
 }  // namespace
 
 IPSetting::IPSetting(const PageContext& context, QWidget* parent) : PanelPage(context, parent) {
-    setObjectName(QStringLiteral("ipSettingPage"));
+    setObjectName(QStringLiteral("cameraListPage"));
     buildForm();
 
     for (int number = 1; number <= kRows; ++number) {
         m_serialNumberCombo->addItem(QString::number(number));
     }
     showLists();
-    writeForm();
+    loadForm();
     m_cancelButton->setEnabled(false);
     m_ccuRadio->setEnabled(false);
     m_remoteCameraRadio->setEnabled(false);
@@ -191,8 +213,8 @@ IPSetting::Row IPSetting::makeRow(int row, QWidget* parent) {
     r.label->setAlignment(Qt::AlignCenter);
     r.label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     r.type = makeList(name("CAMERA TYPE"), id + QStringLiteral("TypeCombo"), parent);
-    r.model = makeDisplayField(name("CAMERA MODEL"), id + QStringLiteral("ModelEdit"), parent);
-    r.mac = makeDisplayField(name("MAC ADDRESS"), id + QStringLiteral("MacEdit"), parent);
+    r.model = makeDisplayField(name("CAMERA MODEL"), id + QStringLiteral("ModelField"), parent);
+    r.mac = makeDisplayField(name("MAC ADDRESS"), id + QStringLiteral("MacField"), parent);
     r.address = new Ipv4AddressField(parent);
     r.address->setObjectName(id + QStringLiteral("AddressEdit"));
     r.address->setFieldName(name("IP ADDRESS"));
@@ -232,11 +254,11 @@ QWidget* IPSetting::buildButtons() {
     m_initializeButton->setFixedSize(200, 44);
     layout->addWidget(m_initializeButton);
 
-    connect(m_searchButton, &QPushButton::clicked, this, [this] { networkSearch(); });
-    connect(m_refreshButton, &QPushButton::clicked, this, [this] { refresh(); });
-    connect(m_setButton, &QPushButton::clicked, this, [this] { set(); });
-    connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancelSearch(); });
-    connect(m_initializeButton, &QPushButton::clicked, this, [this] { initialize(); });
+    bindOperation(m_searchButton, [this] { networkSearch(); });
+    bindOperation(m_refreshButton, [this] { readCameraList(); });
+    bindOperation(m_setButton, [this] { set(); });
+    bindOperation(m_cancelButton, [this] { cancelSearch(); });
+    bindOperation(m_initializeButton, [this] { initialize(); });
     return box;
 }
 
@@ -244,23 +266,18 @@ QWidget* IPSetting::buildButtons() {
 // connection mode, family, serial camera. A port that holds no number stops the read there.
 void IPSetting::exchangeForm(FormExchange& fx) {
     CameraFormValues& v = m_form.values();
-    const auto texts = [&fx](QLineEdit* edit, std::string& value) {
-        QString text = QString::fromStdString(value);
-        fx.text(edit, text);
-        value = text.toStdString();
-    };
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         fx.comboIndex(m_rows[i].type, v.typeEntry[i]);
     }
     fx.selector(m_selector, context().selection);
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        texts(m_rows[i].mac, v.macText[i]);
+        fx.display(m_rows[i].mac, qs(v.macText[i]));
     }
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         fx.address(m_rows[i].address, v.address[i]);
     }
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        texts(m_rows[i].model, v.modelText[i]);
+        fx.display(m_rows[i].model, qs(v.modelText[i]));
     }
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         fx.unsignedNumber(m_rows[i].port, v.port[i]);
@@ -270,13 +287,13 @@ void IPSetting::exchangeForm(FormExchange& fx) {
     fx.comboIndex(m_serialNumberCombo, v.serialEntry);
 }
 
-void IPSetting::writeForm() {
+void IPSetting::loadForm() {
     FormExchange fx(FormExchange::Direction::Load, context().messages);
     exchangeForm(fx);
 }
 
-bool IPSetting::readForm() {
-    // The framework's message moves the focus, which must not start a second read.
+bool IPSetting::saveForm() {
+    // The validation message moves the focus, which must not start a second read.
     m_readingForm = true;
     FormExchange fx(FormExchange::Direction::Save, context().messages);
     exchangeForm(fx);
@@ -322,7 +339,7 @@ void IPSetting::paintRowLabels() {
 void IPSetting::refreshStep() {
     m_form.showTable();
     showLists();
-    writeForm();
+    loadForm();
 }
 
 void IPSetting::setSearchButtons(bool pending) {
@@ -332,10 +349,10 @@ void IPSetting::setSearchButtons(bool pending) {
 }
 
 void IPSetting::applyConnectionSettings() {
-    readForm();
+    saveForm();
     m_form.applyConnectionSettings();
     showLists();
-    writeForm();
+    loadForm();
 }
 
 void IPSetting::cameraTypeChosen() {
@@ -348,21 +365,21 @@ void IPSetting::cameraTypeChosen() {
     // While a search result is pending the types stay as the panel found them; a choice that is
     // not taken springs back so that no list shows what the table does not hold.
     if (m_form.searchPending() || row < 0) {
-        writeForm();
+        loadForm();
         return;
     }
-    readForm();
+    saveForm();
     m_form.collectAddresses();
     m_form.changeCameraType(row);
     showLists();
-    writeForm();
+    loadForm();
 }
 
 void IPSetting::addressChanged() {
     if (m_readingForm) {
         return;
     }
-    readForm();
+    saveForm();
     m_form.collectAddresses();
 }
 
@@ -379,54 +396,25 @@ void IPSetting::swapChosen(int row) {
     }
     m_form.swapRows(row, *other, addresses);
     showLists();
-    writeForm();
+    loadForm();
     update();
 }
 
-void IPSetting::showRequestFailure(ExchangeOutcome outcome) {
-    switch (outcome) {
-        case ExchangeOutcome::Ok:
-            return;
-        case ExchangeOutcome::ConnectFailed:
-            showError(QStringLiteral("No Connect!!"));
-            return;
-        case ExchangeOutcome::CommandSendFailed:
-            showError(QStringLiteral("Socket Error!!"));
-            return;
-        default:
-            showError(QStringLiteral("Command Error!!"));
-            return;
-    }
-}
-
 void IPSetting::readCameraList() {
-    PanelExchange exchange(context().exchange);
-    const ExchangeResult result = exchange.request(currentTarget(), command::kCameraListRequest);
-    showRequestFailure(result.outcome);
+    const ExchangeResult result = requestFromTarget(command::kCameraListRequest);
+    tellOutcome(readFailures(), result.outcome);
     if (result.outcome == ExchangeOutcome::ConnectFailed ||
         result.outcome == ExchangeOutcome::CommandSendFailed) {
         return;
     }
     // A reply too short for the table would leave stale bytes in it: refused, table kept.
     if (result.outcome == ExchangeOutcome::Ok && !m_form.replaceTable(result.bytes)) {
-        showError(QStringLiteral("Command Error!!"));
+        showError(commandErrorText());
     }
     refreshStep();
 }
 
-void IPSetting::refresh() {
-    OperationGuard::Scope op(context().guard);
-    if (!op) {
-        return;
-    }
-    readCameraList();
-}
-
 void IPSetting::networkSearch() {
-    OperationGuard::Scope op(context().guard);
-    if (!op) {
-        return;
-    }
     const QString note = QStringLiteral(
         "<Note>\r\nCCU IP/Remote IP\r\n : IP address and Port Number is detected "
         "automatically.\r\n\r\nCamcoder IP\r\n : IP address and Port Number need to be set "
@@ -436,17 +424,14 @@ void IPSetting::networkSearch() {
                                 MessageBoxes::Buttons::Ok) != MessageBoxes::Answer::Ok) {
         return;
     }
-    PanelExchange exchange(context().exchange);
-    const ExchangeResult result = exchange.request(
-        currentTarget(),
+    const ExchangeResult result = requestFromTarget(
         command::searchCommand(m_form.values().cameraFamily, m_form.searchPending()));
-    if (result.outcome != ExchangeOutcome::Ok) {
-        showRequestFailure(result.outcome);
+    if (!tellOutcome(readFailures(), result.outcome)) {
         return;
     }
     CameraTable& table = m_form.table();
     if (!takeSearchReply(table, result.bytes)) {
-        showError(QStringLiteral("Command Error!!"));
+        showError(commandErrorText());
         return;
     }
     if (const auto row = firstFlaggedDuplicate(table)) {
@@ -459,10 +444,6 @@ void IPSetting::networkSearch() {
 }
 
 void IPSetting::cancelSearch() {
-    OperationGuard::Scope op(context().guard);
-    if (!op) {
-        return;
-    }
     m_form.setSearchState(0);
     readCameraList();
     setSearchButtons(false);
@@ -471,16 +452,15 @@ void IPSetting::cancelSearch() {
 }
 
 void IPSetting::set() {
-    OperationGuard::Scope op(context().guard);
-    if (!op) {
-        return;
-    }
     CameraTable& table = m_form.table();
     if (!hasAnyCamera(table)) {
         showError(noCameraError());
         return;
     }
-    readForm();
+    // A field that cannot be read has been shown to the operator; nothing goes to the panel.
+    if (!saveForm()) {
+        return;
+    }
     m_form.collectAddresses();
     if (const auto refusal = checkCameraAddresses(table, currentTarget(), m_form.values().port)) {
         if (refusal->warning) {
@@ -507,29 +487,15 @@ void IPSetting::set() {
 
 void IPSetting::writeCameraTable() {
     const bool pending = m_form.searchPending();
-    PanelExchange exchange(context().exchange);
-    const ExchangeResult result = exchange.write(
-        currentTarget(), pending ? command::kCameraListKeepSet : command::kCameraListChange,
-        m_form.table().bytes());
+    const ExchangeResult result = writeToTarget(
+        pending ? command::kCameraListKeepSet : command::kCameraListChange, m_form.table().bytes());
     // The panel took the search result over once the connection stood, whatever came after.
     if (pending && result.outcome != ExchangeOutcome::SocketCreateFailed &&
         result.outcome != ExchangeOutcome::ConnectFailed) {
         m_form.setSearchState(0);
     }
-    switch (result.outcome) {
-        case ExchangeOutcome::Ok:
-            break;
-        case ExchangeOutcome::ConnectFailed:
-            showError(QStringLiteral("No Connect!!"));
-            return;
-        case ExchangeOutcome::NotAcknowledged:
-        case ExchangeOutcome::SocketCreateFailed:
-            showError(QStringLiteral("Command Error!!"));
-            return;
-        default:
-            // Also a block or result line that never made it: no failed write may look sent.
-            showError(QStringLiteral("Socket Error!!"));
-            return;
+    if (!tellOutcome(writeFailures(), result.outcome)) {
+        return;
     }
     switch (evaluateWriteResult(result.bytes)) {
         case CameraWriteResult::CameraTypeRefused:
@@ -545,21 +511,15 @@ void IPSetting::writeCameraTable() {
 }
 
 void IPSetting::initialize() {
-    OperationGuard::Scope op(context().guard);
-    if (!op) {
-        return;
-    }
     if (!confirmReboot()) {
         return;
     }
-    PanelExchange exchange(context().exchange);
-    const ExchangeResult result = exchange.request(currentTarget(), command::kCameraListInitialize);
-    if (result.outcome != ExchangeOutcome::Ok) {
-        showRequestFailure(result.outcome);
+    const ExchangeResult result = requestFromTarget(command::kCameraListInitialize);
+    if (!tellOutcome(readFailures(), result.outcome)) {
         return;
     }
     if (!m_form.replaceTable(result.bytes)) {
-        showError(QStringLiteral("Command Error!!"));
+        showError(commandErrorText());
         return;
     }
     refreshStep();

@@ -13,6 +13,7 @@ class QRadioButton;
 
 namespace trx {
 
+class DisplayField;
 class FormExchange;
 class Ipv4AddressField;
 
@@ -31,8 +32,8 @@ class IPSetting final : public PanelPage {
     struct Row {
         QLabel* label = nullptr;
         QComboBox* type = nullptr;
-        QLineEdit* model = nullptr;
-        QLineEdit* mac = nullptr;
+        DisplayField* model = nullptr;
+        DisplayField* mac = nullptr;
         Ipv4AddressField* address = nullptr;
         QLineEdit* port = nullptr;
         QComboBox* swap = nullptr;
@@ -46,8 +47,8 @@ class IPSetting final : public PanelPage {
 
     // The one data-exchange routine: every control and its form value, in either direction.
     void exchangeForm(FormExchange& fx);
-    void writeForm();
-    bool readForm();
+    void loadForm();
+    bool saveForm();
     // Lists, enabling and row highlights from the form model.
     void showLists();
     // Row labels on yellow while a search result is pending for rows the panel marked.
@@ -63,7 +64,6 @@ class IPSetting final : public PanelPage {
     void swapChosen(int row);
 
     // Button operations.
-    void refresh();
     void networkSearch();
     void cancelSearch();
     void set();
@@ -71,8 +71,6 @@ class IPSetting final : public PanelPage {
 
     // The REFRESH steps, shared with CANCEL.
     void readCameraList();
-    // A request's failure text; Ok has none.
-    void showRequestFailure(ExchangeOutcome outcome);
     // SET's exchange: the sealed table under the command of the search state, and its outcome.
     void writeCameraTable();
 

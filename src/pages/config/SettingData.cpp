@@ -9,9 +9,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "exchange/PanelExchange.h"
-#include "pagebase/OperationGuard.h"
-#include "pagebase/SettingPageTexts.h"
+#include "pagebase/FailureTexts.h"
 #include "pagebase/widgets/FormExchange.h"
 #include "pagebase/widgets/HeadingLabel.h"
 #include "pagebase/widgets/PageControls.h"
@@ -59,7 +57,7 @@ QWidget* makeRadioPair(const QString& rowName, const QString& firstText,
 }  // namespace
 
 SettingData::SettingData(const PageContext& context, QWidget* parent) : PanelPage(context, parent) {
-    setObjectName(QStringLiteral("settingDataPage"));
+    setObjectName(QStringLiteral("configurationPage"));
     setFixedSize(kPageWidth, kPageHeight);
     buildForm();
     loadForm();
@@ -70,89 +68,11 @@ void SettingData::buildForm() {
     page->setContentsMargins(8, 8, 8, 8);
     page->setSpacing(12);
     page->addWidget(m_selector, 0, Qt::AlignLeft);
+    page->addWidget(buildSettingsGrid(), 0, Qt::AlignLeft);
 
-    auto* form = new QWidget(this);
-    form->setObjectName(QStringLiteral("settingsForm"));
-    auto* grid = new QGridLayout(form);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(4);
-    grid->setVerticalSpacing(4);
-    grid->setColumnMinimumWidth(0, kItemColumnWidth);
-    grid->setColumnMinimumWidth(1, kDataColumnWidth);
-
-    auto* itemHeading = new HeadingLabel(QStringLiteral("SETTING ITEM"), form);
-    itemHeading->setObjectName(QStringLiteral("settingItemHeadingLabel"));
-    auto* dataHeading = new HeadingLabel(QStringLiteral("DATA"), form);
-    dataHeading->setObjectName(QStringLiteral("dataHeadingLabel"));
-    itemHeading->setFixedHeight(kRowHeight);
-    dataHeading->setFixedHeight(kRowHeight);
-    grid->addWidget(itemHeading, 0, 0);
-    grid->addWidget(dataHeading, 0, 1);
-
-    const QString portRow = QStringLiteral("RECEIVE PORT");
-    m_portEdit = new QLineEdit(form);
-    m_portEdit->setObjectName(QStringLiteral("receivePortEdit"));
-    m_portEdit->setAccessibleName(portRow);
-    m_portEdit->setFixedWidth(100);
-
-    const QStringList levels{QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")};
-    const QString ledRow = QStringLiteral("DISPLAY BRIGHTNESS LED");
-    const QString segmentRow = QStringLiteral("DISPLAY BRIGHTNESS SEGMENT DISPLAY");
-    m_ledCombo = makeList(ledRow, QStringLiteral("ledBrightnessCombo"), levels, form);
-    m_segmentCombo = makeList(segmentRow, QStringLiteral("segmentBrightnessCombo"), levels, form);
-
-    const QString buzzerRow = QStringLiteral("BUZZER");
-    const QString flareRow = QStringLiteral("FLARE/PED");
-    const QString tallyRow = QStringLiteral("TALLY ENABLE");
-    const QString on = QStringLiteral("ON");
-    const QString off = QStringLiteral("OFF");
-    QWidget* buzzer = makeRadioPair(buzzerRow, on, QStringLiteral("buzzerOnRadio"), m_buzzerOnRadio,
-                                    off, QStringLiteral("buzzerOffRadio"), m_buzzerOffRadio, form);
-    QWidget* flarePed =
-        makeRadioPair(flareRow, QStringLiteral("FLARE"), QStringLiteral("flareRadio"), m_flareRadio,
-                      QStringLiteral("PED"), QStringLiteral("pedRadio"), m_pedRadio, form);
-    QWidget* tally = makeRadioPair(tallyRow, on, QStringLiteral("tallyOnRadio"), m_tallyOnRadio,
-                                   off, QStringLiteral("tallyOffRadio"), m_tallyOffRadio, form);
-
-    QStringList inputs{QStringLiteral("NoAsign")};
-    for (int camera = 1; camera < SettingsValues::kTallyInputItems; ++camera) {
-        inputs.append(QStringLiteral("Cam%1").arg(camera));
-    }
-    const QString inputRow = QStringLiteral("TALLY INPUT");
-    m_tallyInputCombo = makeList(inputRow, QStringLiteral("tallyInputCombo"), inputs, form);
-
-    const struct {
-        QString text;
-        QString objectName;
-        QWidget* field;
-        QWidget* buddy;
-    } rows[] = {
-        {portRow, QStringLiteral("receivePortLabel"), m_portEdit, m_portEdit},
-        {ledRow, QStringLiteral("ledBrightnessLabel"), m_ledCombo, m_ledCombo},
-        {segmentRow, QStringLiteral("segmentBrightnessLabel"), m_segmentCombo, m_segmentCombo},
-        {buzzerRow, QStringLiteral("buzzerLabel"), buzzer, m_buzzerOnRadio},
-        {flareRow, QStringLiteral("flarePedLabel"), flarePed, m_flareRadio},
-        {tallyRow, QStringLiteral("tallyEnableLabel"), tally, m_tallyOnRadio},
-        {inputRow, QStringLiteral("tallyInputLabel"), m_tallyInputCombo, m_tallyInputCombo},
-    };
-    int line = 1;
-    for (const auto& row : rows) {
-        auto* label = new QLabel(row.text, form);
-        label->setObjectName(row.objectName);
-        label->setBuddy(row.buddy);
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setIndent(4);
-        label->setFixedHeight(kRowHeight);
-        grid->addWidget(label, line, 0);
-        grid->addWidget(row.field, line, 1, Qt::AlignLeft | Qt::AlignVCenter);
-        ++line;
-    }
-    m_ledCombo->setFixedWidth(100);
-    m_segmentCombo->setFixedWidth(100);
-    m_tallyInputCombo->setFixedWidth(100);
-    page->addWidget(form, 0, Qt::AlignLeft);
-
-    auto* buttons = new QHBoxLayout;
+    auto* buttonRow = new QWidget(this);
+    auto* buttons = new QHBoxLayout(buttonRow);
+    buttons->setContentsMargins(0, 0, 0, 0);
     buttons->addStretch(1);
     m_refreshButton =
         makePageButton(QStringLiteral("REFRESH"), QStringLiteral("refreshButton"), this);
@@ -161,15 +81,88 @@ void SettingData::buildForm() {
         button->setFixedWidth(100);
         buttons->addWidget(button);
     }
-    auto* buttonRow = new QWidget(this);
-    buttonRow->setLayout(buttons);
-    buttons->setContentsMargins(0, 0, 0, 0);
     buttonRow->setFixedWidth(kItemColumnWidth + kDataColumnWidth + 4);
     page->addWidget(buttonRow, 0, Qt::AlignLeft);
     page->addStretch(1);
 
-    connect(m_refreshButton, &QPushButton::clicked, this, &SettingData::refresh);
-    connect(m_setButton, &QPushButton::clicked, this, &SettingData::set);
+    bindOperation(m_refreshButton, [this] { refresh(); });
+    bindOperation(m_setButton, [this] { set(); });
+}
+
+// SETTING ITEM and DATA: one row per setting, its label left of its control.
+QWidget* SettingData::buildSettingsGrid() {
+    auto* form = new QWidget(this);
+    form->setObjectName(QStringLiteral("settingsForm"));
+    auto* grid = new QGridLayout(form);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(4);
+    grid->setColumnMinimumWidth(0, kItemColumnWidth);
+    grid->setColumnMinimumWidth(1, kDataColumnWidth);
+    int column = 0;
+    for (const auto& [text, name] : {std::pair{"SETTING ITEM", "settingItemHeadingLabel"},
+                                     std::pair{"DATA", "dataHeadingLabel"}}) {
+        auto* heading = new HeadingLabel(QLatin1String(text), form);
+        heading->setObjectName(QLatin1String(name));
+        heading->setFixedHeight(kRowHeight);
+        grid->addWidget(heading, 0, column++);
+    }
+    const auto addRow = [form, grid](const QString& text, const char* objectName, QWidget* field,
+                                     QWidget* buddy) {
+        auto* label = new QLabel(text, form);
+        label->setObjectName(QLatin1String(objectName));
+        label->setBuddy(buddy);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setIndent(4);
+        label->setFixedHeight(kRowHeight);
+        const int row = grid->rowCount();
+        grid->addWidget(label, row, 0);
+        grid->addWidget(field, row, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    };
+    const auto addList = [&](const QString& text, const char* labelName, const char* listName,
+                             const QStringList& items) {
+        QComboBox* list = makeList(text, QLatin1String(listName), items, form);
+        list->setFixedWidth(100);
+        addRow(text, labelName, list, list);
+        return list;
+    };
+    const auto addRadioPair = [&](const QString& text, const char* labelName,
+                                  std::pair<QString, const char*> first, QRadioButton*& firstRadio,
+                                  std::pair<QString, const char*> second,
+                                  QRadioButton*& secondRadio) {
+        QWidget* pair =
+            makeRadioPair(text, first.first, QLatin1String(first.second), firstRadio, second.first,
+                          QLatin1String(second.second), secondRadio, form);
+        addRow(text, labelName, pair, firstRadio);
+    };
+
+    const QString portRow = QStringLiteral("RECEIVE PORT");
+    m_portEdit = new QLineEdit(form);
+    m_portEdit->setObjectName(QStringLiteral("receivePortEdit"));
+    m_portEdit->setAccessibleName(portRow);
+    m_portEdit->setFixedWidth(100);
+    addRow(portRow, "receivePortLabel", m_portEdit, m_portEdit);
+    const QStringList levels{QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")};
+    m_ledCombo = addList(QStringLiteral("DISPLAY BRIGHTNESS LED"), "ledBrightnessLabel",
+                         "ledBrightnessCombo", levels);
+    m_segmentCombo = addList(QStringLiteral("DISPLAY BRIGHTNESS SEGMENT DISPLAY"),
+                             "segmentBrightnessLabel", "segmentBrightnessCombo", levels);
+    const QString on = QStringLiteral("ON");
+    const QString off = QStringLiteral("OFF");
+    addRadioPair(QStringLiteral("BUZZER"), "buzzerLabel", {on, "buzzerOnRadio"}, m_buzzerOnRadio,
+                 {off, "buzzerOffRadio"}, m_buzzerOffRadio);
+    addRadioPair(QStringLiteral("FLARE/PED"), "flarePedLabel",
+                 {QStringLiteral("FLARE"), "flareRadio"}, m_flareRadio,
+                 {QStringLiteral("PED"), "pedRadio"}, m_pedRadio);
+    addRadioPair(QStringLiteral("TALLY ENABLE"), "tallyEnableLabel", {on, "tallyOnRadio"},
+                 m_tallyOnRadio, {off, "tallyOffRadio"}, m_tallyOffRadio);
+    QStringList inputs{QStringLiteral("NoAsign")};
+    for (int camera = 1; camera < SettingsValues::kTallyInputItems; ++camera) {
+        inputs.append(QStringLiteral("Cam%1").arg(camera));
+    }
+    m_tallyInputCombo =
+        addList(QStringLiteral("TALLY INPUT"), "tallyInputLabel", "tallyInputCombo", inputs);
+    return form;
 }
 
 void SettingData::exchangeForm(FormExchange& fx) {
@@ -196,16 +189,10 @@ bool SettingData::saveForm() {
 }
 
 void SettingData::refresh() {
-    OperationGuard::Scope op(context().guard);
-    if (!op) {
-        return;
-    }
     // Edits not yet written are dropped: the form shows what the page holds while it reads.
     loadForm();
-    PanelExchange exchange(context().exchange);
-    const ExchangeResult result = exchange.request(currentTarget(), command::kSetDataRequest);
-    if (result.outcome != ExchangeOutcome::Ok) {
-        showError(settingReadFailureText(result.outcome));
+    const ExchangeResult result = requestFromTarget(command::kSetDataRequest);
+    if (!tellOutcome(settingReadFailures(), result.outcome)) {
         return;
     }
     // An empty reply passes the checksum but holds no settings.
@@ -220,10 +207,6 @@ void SettingData::refresh() {
 }
 
 void SettingData::set() {
-    OperationGuard::Scope op(context().guard);
-    if (!op) {
-        return;
-    }
     if (!saveForm()) {
         return;
     }
@@ -232,11 +215,8 @@ void SettingData::set() {
     }
     m_record.encode(m_values);
     m_record.seal();
-    PanelExchange exchange(context().exchange);
-    const ExchangeResult result =
-        exchange.write(currentTarget(), command::kSetDataChange, m_record.bytes());
-    if (result.outcome != ExchangeOutcome::Ok) {
-        showError(settingWriteFailureText(result.outcome));
+    const ExchangeResult result = writeToTarget(command::kSetDataChange, m_record.bytes());
+    if (!tellOutcome(settingWriteFailures(), result.outcome)) {
         return;
     }
     if (settingsWriteTaken(result.bytes)) {

@@ -21,6 +21,7 @@ class SettingData final : public PanelPage {
 
   private:
     void buildForm();
+    QWidget* buildSettingsGrid();
     void exchangeForm(FormExchange& fx);
     void loadForm();
     bool saveForm();

@@ -14,7 +14,7 @@
 #include <algorithm>
 
 #include "exchange/PanelExchange.h"
-#include "pagebase/OperationGuard.h"
+#include "pagebase/FailureTexts.h"
 #include "pagebase/WaitDialog.h"
 #include "pagebase/widgets/FormExchange.h"
 #include "pagebase/widgets/HeadingLabel.h"
@@ -72,15 +72,46 @@ void CTRX900IPSET::buildForm() {
     m_masterLabel = new QLabel(masterText, this);
     m_masterLabel->setObjectName(QStringLiteral("masterRopNumberLabel"));
     m_masterLabel->setBuddy(m_selector);
-
     auto* top = new QHBoxLayout;
     top->setSpacing(8);
     top->addWidget(m_selector);
     top->addWidget(m_masterLabel);
     top->addStretch(1);
 
-    // The headings and the rows are two grids with the same fixed column widths, so that they
-    // stay aligned when the rows have to scroll under a large font.
+    m_networkSearchButton = makePageButton(QStringLiteral("NETWORK SEARCH"),
+                                           QStringLiteral("networkSearchButton"), this);
+    m_registerButton =
+        makePageButton(QStringLiteral("REGISTER"), QStringLiteral("registerButton"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(12);
+    buttons->addStretch(1);
+    for (QPushButton* button : {m_networkSearchButton, m_registerButton}) {
+        button->setMinimumWidth(150);
+        buttons->addWidget(button);
+    }
+    bindOperation(m_networkSearchButton, [this] { OnNetworkSearch(); });
+    bindOperation(m_registerButton, [this] { OnRegister(); });
+
+    auto* table = new QVBoxLayout;
+    table->setSpacing(kRowSpacing);
+    const bool rowsFit = buildTable(table);
+    table->addSpacing(kGap);
+    table->addLayout(buttons);
+    table->addStretch(rowsFit ? 1 : 0);
+    auto* tableRow = new QHBoxLayout;
+    tableRow->addLayout(table);
+    tableRow->addStretch(1);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(12, kMargin, 12, kMargin);
+    page->setSpacing(kGap);
+    page->addLayout(top);
+    page->addLayout(tableRow, 1);
+}
+
+// The headings and the rows are two grids with the same fixed column widths, so that they stay
+// aligned when the rows have to scroll under a large font. Returns whether the rows fit.
+bool CTRX900IPSET::buildTable(QVBoxLayout* table) {
     auto* headings = new QWidget(this);
     headings->setObjectName(QStringLiteral("ropHeadings"));
     auto* headingGrid = new QGridLayout(headings);
@@ -99,7 +130,6 @@ void CTRX900IPSET::buildForm() {
     }
     const int rowHeight = m_rows[0].address->height();
     const int addressWidth = m_rows[0].address->width() + 40;
-
     const std::array<std::pair<const char*, const char*>, 6> headingTexts{{
         {"ROP NO.", "ropNoHeadingLabel"},
         {"IP ADDRESS", "ipAddressHeadingLabel"},
@@ -110,40 +140,23 @@ void CTRX900IPSET::buildForm() {
     }};
     std::array<int, 6> widths{kLabelColumnWidth, addressWidth,     addressWidth,
                               addressWidth,      kSwapColumnWidth, kCheckColumnWidth};
-    // A larger font widens a column to its heading.
     for (std::size_t c = 0; c < widths.size(); ++c) {
-        const int textWidth =
-            fontMetrics().horizontalAdvance(QLatin1String(headingTexts[c].first)) + 16;
-        widths[c] = std::max(widths[c], textWidth);
+        // A larger font widens a column to its heading.
+        const auto& [text, name] = headingTexts[c];
+        widths[c] = std::max(widths[c], fontMetrics().horizontalAdvance(QLatin1String(text)) + 16);
+        auto* heading = new HeadingLabel(QString::fromLatin1(text), headings);
+        heading->setObjectName(QString::fromLatin1(name));
+        heading->setFixedSize(widths[c], rowHeight);
+        headingGrid->addWidget(heading, 0, static_cast<int>(c));
+        rowGrid->setColumnMinimumWidth(static_cast<int>(c), widths[c]);
     }
     for (const RowControls& row : m_rows) {
         row.label->setFixedWidth(widths[0]);
         row.swap->setFixedWidth(widths[4]);
         row.connectionCheck->parentWidget()->setFixedWidth(widths[5]);
     }
-    for (int c = 0; c < 6; ++c) {
-        const auto& [text, name] = headingTexts[static_cast<std::size_t>(c)];
-        auto* heading = new HeadingLabel(QString::fromLatin1(text), headings);
-        heading->setObjectName(QString::fromLatin1(name));
-        heading->setFixedSize(widths[static_cast<std::size_t>(c)], rowHeight);
-        headingGrid->addWidget(heading, 0, c);
-        rowGrid->setColumnMinimumWidth(c, widths[static_cast<std::size_t>(c)]);
-    }
     headings->setFixedSize(headingGrid->sizeHint());
     rows->adjustSize();
-
-    m_networkSearchButton = new QPushButton(QStringLiteral("NETWORK SEARCH"), this);
-    m_networkSearchButton->setObjectName(QStringLiteral("networkSearchButton"));
-    m_networkSearchButton->setAccessibleName(QStringLiteral("NETWORK SEARCH"));
-    m_registerButton = new QPushButton(QStringLiteral("REGISTER"), this);
-    m_registerButton->setObjectName(QStringLiteral("registerButton"));
-    m_registerButton->setAccessibleName(QStringLiteral("REGISTER"));
-    for (QPushButton* button : {m_networkSearchButton, m_registerButton}) {
-        button->setAutoDefault(false);
-        button->setMinimumWidth(150);
-    }
-    connect(m_networkSearchButton, &QPushButton::clicked, this, [this] { OnNetworkSearch(); });
-    connect(m_registerButton, &QPushButton::clicked, this, [this] { OnRegister(); });
 
     // The rows sit in a scroll area that only scrolls when a large font makes them taller than
     // the page; otherwise it is exactly as large as the rows.
@@ -163,30 +176,9 @@ void CTRX900IPSET::buildForm() {
     if (rowsFit) {
         scroll->setFixedHeight(rowsSize.height());
     }
-
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(12);
-    buttons->addStretch(1);
-    buttons->addWidget(m_networkSearchButton);
-    buttons->addWidget(m_registerButton);
-
-    auto* table = new QVBoxLayout;
-    table->setSpacing(kRowSpacing);
     table->addWidget(headings);
     table->addWidget(scroll, rowsFit ? 0 : 1);
-    table->addSpacing(kGap);
-    table->addLayout(buttons);
-    table->addStretch(rowsFit ? 1 : 0);
-
-    auto* tableRow = new QHBoxLayout;
-    tableRow->addLayout(table);
-    tableRow->addStretch(1);
-
-    auto* page = new QVBoxLayout(this);
-    page->setContentsMargins(12, kMargin, 12, kMargin);
-    page->setSpacing(kGap);
-    page->addLayout(top);
-    page->addLayout(tableRow, 1);
+    return rowsFit;
 }
 
 void CTRX900IPSET::addRow(QGridLayout* grid, int rowIndex) {
@@ -240,8 +232,7 @@ void CTRX900IPSET::addRow(QGridLayout* grid, int rowIndex) {
     row.connectionCheck->setFixedSize(28, height - 6);
     cellLayout->addWidget(row.connectionCheck, 0, Qt::AlignCenter);
     grid->addWidget(cell, gridRow, 5);
-    connect(row.connectionCheck, &QPushButton::clicked, this,
-            [this, rowIndex] { OnConnectionCheck(rowIndex); });
+    bindOperation(row.connectionCheck, [this, rowIndex] { OnConnectionCheck(rowIndex); });
 
     connect(row.address, &Ipv4AddressField::fieldChanged, this,
             [this] { OnAddressFieldChanged(); });
@@ -276,9 +267,10 @@ void CTRX900IPSET::loadForm() {
     exchangeForm(fx);
 }
 
-void CTRX900IPSET::saveForm() {
+bool CTRX900IPSET::saveForm() {
     FormExchange fx(FormExchange::Direction::Save, context().messages);
     exchangeForm(fx);
+    return !fx.failed();
 }
 
 void CTRX900IPSET::RefreshRopRows() {
@@ -324,15 +316,7 @@ void CTRX900IPSET::OnSwapRopNo(int rowIndex, int entry) {
 }
 
 void CTRX900IPSET::OnNetworkSearch() {
-    OperationGuard::Scope op(context().guard);
-    if (!op) {
-        return;
-    }
-    ExchangeResult result;
-    {
-        PanelExchange exchange(context().exchange);
-        result = exchange.request(currentTarget(), command::kRopListRequest);
-    }
+    const ExchangeResult result = requestFromTarget(command::kRopListRequest);
     switch (judgeRopListRead(result.outcome, result.bytes)) {
         case RopListReadVerdict::NoConnect:
             showError(QStringLiteral("No Connect!!"));
@@ -342,8 +326,6 @@ void CTRX900IPSET::OnNetworkSearch() {
             return;
         case RopListReadVerdict::CommandError:
             showError(QStringLiteral("Command Error."));
-            break;
-        case RopListReadVerdict::KeepSilently:
             break;
         case RopListReadVerdict::Accept:
             acceptRopListReply(m_table, result.bytes);
@@ -355,11 +337,9 @@ void CTRX900IPSET::OnNetworkSearch() {
 }
 
 void CTRX900IPSET::OnRegister() {
-    OperationGuard::Scope op(context().guard);
-    if (!op) {
+    if (!saveForm()) {
         return;
     }
-    saveForm();
     TargetSelection& selection = context().selection;
     std::vector<int> unavailable;
     for (int i = 0; i < kRopRowCount; ++i) {
@@ -408,25 +388,17 @@ void CTRX900IPSET::reportUnregistered(const std::vector<int>& rows) {
 }
 
 void CTRX900IPSET::OnConnectionCheck(int rowIndex) {
-    OperationGuard::Scope op(context().guard);
-    if (!op) {
+    if (!saveForm()) {
         return;
     }
-    saveForm();
     // The exchange lives through the pause: the connection stays open while the panel
     // identifies itself.
     PanelExchange exchange(context().exchange);
-    switch (exchange.notify(m_table.address[static_cast<std::size_t>(rowIndex)],
-                            command::kRopConnectionCheck)) {
-        case ExchangeOutcome::ConnectFailed:
-            showError(QStringLiteral("Not connected."));
-            break;
-        case ExchangeOutcome::CommandSendFailed:
-            showError(QStringLiteral("Socket error."));
-            break;
-        default:
-            break;
-    }
+    static const FailureTexts checkFailures(
+        nullptr, {{ExchangeOutcome::ConnectFailed, "Not connected."},
+                  {ExchangeOutcome::CommandSendFailed, "Socket error."}});
+    tellOutcome(checkFailures, exchange.notify(m_table.address[static_cast<std::size_t>(rowIndex)],
+                                               command::kRopConnectionCheck));
     pauseExcludingUserInput(m_connectionCheckPause);
 }
 

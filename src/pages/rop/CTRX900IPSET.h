@@ -11,6 +11,7 @@ class QComboBox;
 class QGridLayout;
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 
 namespace trx {
 
@@ -46,12 +47,13 @@ class CTRX900IPSET final : public PanelPage {
     };
 
     void buildForm();
+    bool buildTable(QVBoxLayout* table);
     void addRow(QGridLayout* grid, int rowIndex);
     void fillSwapLists();
 
     void exchangeForm(FormExchange& fx);
     void loadForm();
-    void saveForm();
+    bool saveForm();
 
     void RefreshRopRows();
     void blankEmptyRows();

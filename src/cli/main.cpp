@@ -6,6 +6,7 @@
 #include "cli/FleetCommands.h"
 #include "cli/Options.h"
 #include "cli/Output.h"
+#include "trx/Version.h"
 
 int main(int argc, char** argv) {
     const QCoreApplication application(argc, argv);
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
         return trx::cli::kExitOk;
     }
     if (options->version) {
-        std::printf("trx900 %s\n", TRX900_VERSION);
+        std::printf("trx900 %s\n", trx::kVersion);
         return trx::cli::kExitOk;
     }
     return trx::cli::runCommand(*options);

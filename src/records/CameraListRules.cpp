@@ -100,6 +100,28 @@ std::string unavailableSettingText(const std::vector<int>& rows) {
     return text;
 }
 
+std::string noCameraText() {
+    return "One or more cameras should be set\r\nexcept for \"NoAsign\"";
+}
+
+std::optional<CameraAddressRefusal> checkCameraAddresses(const CameraTable& table,
+                                                         PanelAddress target,
+                                                         const CameraPorts& ports) {
+    if (const auto row = firstDuplicateRow(table, target)) {
+        return CameraAddressRefusal{false, duplicationText(table.rowAddress(*row))};
+    }
+    if (const auto rows = unavailableRows(table, ports); !rows.empty()) {
+        return CameraAddressRefusal{true, unavailableSettingText(rows)};
+    }
+    return std::nullopt;
+}
+
+std::string camcorderFirmwareQuestion() {
+    return "Please make sure that firmware version of QL-TRX900\r\n(Remote Operation Panel) "
+           "should be later than Ver3.00.\r\nDo you execute connection?\r\nIf you are not "
+           "sure, please select \"Cancel\".";
+}
+
 void clearNonIpMacs(CameraTable& table) {
     for (int row = 0; row < CameraTable::kRowCount; ++row) {
         if (!isIpTypeCode(table.typeCode(row))) {

@@ -38,6 +38,20 @@ bool cameraPortUsable(std::uint32_t port);
 std::vector<int> unavailableRows(const CameraTable& table, const CameraPorts& ports);
 // "Unavailable network setting!\r\n C02/ C03/ C04/ C05/ C07\r\n C19": five labels a line.
 std::string unavailableSettingText(const std::vector<int>& rows);
+// SET's refusal of a table without any camera, and the panel's when it refuses the types.
+std::string noCameraText();
+// Why SET must not send the table to the target, checked in this order after the form was read:
+// an address used twice or the target's own (an error), then rows whose address or port cannot
+// be written (a warning).
+struct CameraAddressRefusal {
+    bool warning = false;
+    std::string text;
+};
+std::optional<CameraAddressRefusal> checkCameraAddresses(const CameraTable& table,
+                                                         PanelAddress target,
+                                                         const CameraPorts& ports);
+// SET asks this before a table with a network camcorder goes out.
+std::string camcorderFirmwareQuestion();
 // Only network cameras keep a MAC address on the panel.
 void clearNonIpMacs(CameraTable& table);
 bool hasCamcorderIp(const CameraTable& table);

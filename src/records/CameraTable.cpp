@@ -270,6 +270,22 @@ std::uint8_t serialTypeCode(CameraFamily family) {
     return camera_type::kCcuSerial;
 }
 
+std::string_view connectionModeName(ConnectionMode mode) {
+    return mode == ConnectionMode::Ip ? "IP" : "Serial";
+}
+
+std::string_view cameraFamilyName(CameraFamily family) {
+    switch (family) {
+        case CameraFamily::RemoteCamera:
+            return "RemoteCamera";
+        case CameraFamily::Camcorder:
+            return "Camcorder";
+        case CameraFamily::Ccu:
+            break;
+    }
+    return "CCU";
+}
+
 std::string_view serialTypeText(CameraFamily family) {
     return *typeCodeText(serialTypeCode(family));
 }

@@ -109,6 +109,10 @@ bool isIpModeCode(std::uint8_t modeCode);
 // A code above 5 reads as Serial Mode with family CCU.
 ModeSelection decodeModeCode(std::uint8_t modeCode);
 std::uint8_t encodeModeCode(ModeSelection selection);
+// The names that panel files and the command-line tool give them: "Serial", "IP"; "CCU",
+// "RemoteCamera", "Camcorder".
+std::string_view connectionModeName(ConnectionMode mode);
+std::string_view cameraFamilyName(CameraFamily family);
 
 std::uint8_t serialTypeCode(CameraFamily family);
 std::string_view serialTypeText(CameraFamily family);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "wire/Checksum.h"
+#include "wire/Commands.h"
 
 namespace trx {
 
@@ -80,6 +81,10 @@ void SettingsRecord::encode(const SettingsValues& values) {
 
 void SettingsRecord::seal() {
     sealChecksum(m_bytes, kChecksumIndex);
+}
+
+bool settingsWriteTaken(std::span<const std::uint8_t> resultLine) {
+    return startsWith(resultLine, panel_line::kWriteOk);
 }
 
 }  // namespace trx

@@ -61,4 +61,7 @@ class SettingsRecord {
     std::array<std::uint8_t, kSize> m_bytes{};
 };
 
+// True when the result line of a settings write says the panel took the record.
+bool settingsWriteTaken(std::span<const std::uint8_t> resultLine);
+
 }  // namespace trx

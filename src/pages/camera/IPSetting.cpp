@@ -63,8 +63,8 @@ QString commandErrorText() {
     return QStringLiteral("Command Error!!");
 }
 
-QString noCameraText() {
-    return QStringLiteral("One or more cameras should be set\r\nexcept for \"NoAsign\"");
+QString noCameraError() {
+    return qs(noCameraText());
 }
 
 }  // namespace
@@ -454,7 +454,7 @@ void IPSetting::cancelSearch() {
 bool IPSetting::checkForm() {
     CameraTable& table = m_form.table();
     if (!hasAnyCamera(table)) {
-        showError(noCameraText());
+        showError(noCameraError());
         return false;
     }
     // A field that cannot be read has been shown to the operator.
@@ -462,12 +462,12 @@ bool IPSetting::checkForm() {
         return false;
     }
     m_form.collectAddresses();
-    if (const auto row = firstDuplicateRow(table, currentTarget())) {
-        showError(qs(duplicationText(table.rowAddress(*row))));
-        return false;
-    }
-    if (const auto rows = unavailableRows(table, m_form.values().port); !rows.empty()) {
-        showWarning(qs(unavailableSettingText(rows)));
+    if (const auto refusal = checkCameraAddresses(table, currentTarget(), m_form.values().port)) {
+        if (refusal->warning) {
+            showWarning(qs(refusal->text));
+        } else {
+            showError(qs(refusal->text));
+        }
         return false;
     }
     return true;
@@ -495,10 +495,7 @@ void IPSetting::set() {
     CameraTable& table = m_form.table();
     clearNonIpMacs(table);
     if (hasCamcorderIp(table) &&
-        confirm(QStringLiteral("Please make sure that firmware version of QL-TRX900\r\n(Remote "
-                               "Operation Panel) should be later than Ver3.00.\r\nDo you execute "
-                               "connection?\r\nIf you are not sure, please select \"Cancel\".")) !=
-            MessageBoxes::Answer::Ok) {
+        confirm(qs(camcorderFirmwareQuestion())) != MessageBoxes::Answer::Ok) {
         return;
     }
     if (!confirmReboot()) {
@@ -525,7 +522,7 @@ void IPSetting::writeCameraTable() {
     }
     switch (evaluateWriteResult(result.bytes)) {
         case CameraWriteResult::CameraTypeRefused:
-            showError(noCameraText());
+            showError(noCameraError());
             return;
         case CameraWriteResult::Written:
             showStatus(QStringLiteral("Write OK"), QStringLiteral("Status"));

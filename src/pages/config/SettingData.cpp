@@ -14,7 +14,6 @@
 #include "pagebase/widgets/HeadingLabel.h"
 #include "pagebase/widgets/PageControls.h"
 #include "pagebase/widgets/TargetSelectorBox.h"
-#include "wire/Checksum.h"
 #include "wire/Commands.h"
 
 namespace trx {
@@ -234,7 +233,7 @@ void SettingData::set() {
     if (!tellOutcome(settingWriteFailures(), result.outcome)) {
         return;
     }
-    if (startsWith(result.bytes, panel_line::kWriteOk)) {
+    if (settingsWriteTaken(result.bytes)) {
         showStatus(QStringLiteral("Write OK."), applicationCaption());
     } else {
         showError(QStringLiteral("Write error."));

@@ -1,0 +1,528 @@
+#include "cli/FleetCommands.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QJsonArray>
+
+#include <cstdio>
+#include <map>
+#include <mutex>
+
+#include "cli/FleetRunner.h"
+#include "cli/Output.h"
+#include "cli/PanelWork.h"
+#include "cli/ProfileDiff.h"
+#include "cli/Terminal.h"
+#include "files/PanelFiles.h"
+#include "records/CameraListRules.h"
+
+namespace trx::cli {
+
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// A failure found before anything was sent.
+struct UsageError {
+    std::string text;
+};
+
+template <typename T>
+using OrError = std::variant<T, UsageError>;
+
+std::string fileProblems(const std::string& path, const FileProblems& problems) {
+    return path + ":\n" + describeProblems(problems);
+}
+
+// A profile or panel list file, or every problem it has.
+template <typename T>
+OrError<T> loadFile(const std::string& path,
+                    std::variant<T, FileProblems> (*decode)(const QByteArray&)) {
+    auto bytes = readPanelFile(qs(path));
+    if (auto* problems = std::get_if<FileProblems>(&bytes)) {
+        return UsageError{fileProblems(path, *problems)};
+    }
+    auto decoded = decode(std::get<QByteArray>(bytes));
+    if (auto* problems = std::get_if<FileProblems>(&decoded)) {
+        return UsageError{fileProblems(path, *problems)};
+    }
+    return std::get<T>(std::move(decoded));
+}
+
+OrError<PanelProfile> loadProfile(const std::string& path) {
+    return loadFile<PanelProfile>(path, decodePanelProfile);
+}
+
+OrError<PanelList> loadList(const std::string& path) {
+    return loadFile<PanelList>(path, decodePanelList);
+}
+
+OrError<std::vector<Target>> loadTargets(const Options& o,
+                                         const std::vector<std::string>& operands) {
+    std::vector<Target> listed;
+    if (!o.listFile.empty()) {
+        auto list = loadList(o.listFile);
+        if (auto* error = std::get_if<UsageError>(&list)) {
+            return *error;
+        }
+        listed = listTargets(std::get<PanelList>(list));
+    }
+    std::vector<PanelAddress> typed;
+    for (const std::string& operand : operands) {
+        auto parsed = parseTargetText(operand);
+        if (auto* error = std::get_if<std::string>(&parsed)) {
+            return UsageError{*error};
+        }
+        const auto& addresses = std::get<std::vector<PanelAddress>>(parsed);
+        typed.insert(typed.end(), addresses.begin(), addresses.end());
+    }
+    std::vector<Target> targets = mergeTargets(listed, typed);
+    for (const Target& target : targets) {
+        if (refusedAddress(target.address)) {
+            return UsageError{target.title() + " is no panel address"};
+        }
+    }
+    if (targets.empty()) {
+        return UsageError{"no panel given"};
+    }
+    return targets;
+}
+
+int refuse(const std::string& text) {
+    printError(text);
+    return kExitUsage;
+}
+
+std::vector<PanelResult> runJobs(const Options& o, const std::vector<Target>& targets,
+                                 const PanelJob& job) {
+    return runFleet(targets, o.jobs, stderrIsTerminal(), job);
+}
+
+std::string utcNow() {
+    return QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString();
+}
+
+int countCameras(const CameraTable& table) {
+    int count = 0;
+    for (int row = 0; row < CameraTable::kRowCount; ++row) {
+        count += table.typeCode(row) != camera_type::kNoAssign ? 1 : 0;
+    }
+    return count;
+}
+
+int status(const Options& o) {
+    auto targets = loadTargets(o, o.operands);
+    if (auto* error = std::get_if<UsageError>(&targets)) {
+        return refuse(error->text);
+    }
+    const auto results =
+        runJobs(o, std::get<std::vector<Target>>(targets), [&o](const Target& target) {
+            PanelResult result;
+            const ProfileRead read = readProfile(target.address, o.exchange);
+            if (!read.profile) {
+                result.error = read.error;
+                return result;
+            }
+            const ModeSelection mode = decodeModeCode(read.profile->cameraTable.modeCode());
+            const std::string modeName(connectionModeName(mode.mode));
+            const std::string familyName(cameraFamilyName(mode.family));
+            const unsigned port = read.profile->settings.decode().receivePort;
+            const int cameras = countCameras(read.profile->cameraTable);
+            result.ok = true;
+            result.fields = {{QStringLiteral("answerMs"), qint64(read.time.count())},
+                             {QStringLiteral("receivePort"), int(port)},
+                             {QStringLiteral("connectionMode"), qs(modeName)},
+                             {QStringLiteral("cameraFamily"), qs(familyName)},
+                             {QStringLiteral("camerasAssigned"), cameras}};
+            result.lines.push_back(std::to_string(read.time.count()) + " ms, receive port " +
+                                   std::to_string(port) + ", " + modeName + " " + familyName +
+                                   ", " + std::to_string(cameras) +
+                                   (cameras == 1 ? " camera" : " cameras"));
+            return result;
+        });
+    printFleet("status", results, o.json);
+    return fleetStatus(results);
+}
+
+int backup(const Options& o) {
+    auto targets = loadTargets(o, o.operands);
+    if (auto* error = std::get_if<UsageError>(&targets)) {
+        return refuse(error->text);
+    }
+    const QDir dir(qs(o.dir.empty() ? std::string(".") : o.dir));
+    if (!dir.mkpath(QStringLiteral("."))) {
+        return refuse("cannot make the folder " + o.dir);
+    }
+    const auto results =
+        runJobs(o, std::get<std::vector<Target>>(targets), [&](const Target& target) {
+            PanelResult result;
+            ProfileRead read = readProfile(target.address, o.exchange);
+            if (!read.profile) {
+                result.error = read.error;
+                return result;
+            }
+            read.profile->savedAt = utcNow();
+            const QByteArray bytes = encodePanelProfile(*read.profile);
+            const QString path = dir.filePath(qs(target.name() + ".trx900.json"));
+            const auto writes = holdFileWrites();
+            if (interrupted()) {
+                result.error = "interrupted";
+                return result;
+            }
+            if (const auto failure = writePanelFileAtomically(path, bytes)) {
+                result.error = "file not written: " + failure->toStdString();
+                return result;
+            }
+            result.ok = true;
+            result.fields = {{QStringLiteral("file"), path}};
+            result.lines.push_back(path.toStdString());
+            return result;
+        });
+    printFleet("backup", results, o.json);
+    return fleetStatus(results);
+}
+
+std::string partsText(Parts parts) {
+    if (parts.cameraList && parts.settings) {
+        return "camera list and settings";
+    }
+    return parts.cameraList ? "camera list" : "settings";
+}
+
+QJsonArray partsJson(Parts parts) {
+    QJsonArray names;
+    if (parts.cameraList) {
+        names.append(QStringLiteral("camera-list"));
+    }
+    if (parts.settings) {
+        names.append(QStringLiteral("settings"));
+    }
+    return names;
+}
+
+// Asks once on a terminal; elsewhere --yes stands for the answer.
+OrError<bool> confirmWrite(const Options& o, const PanelProfile& profile, std::size_t panels) {
+    if (o.yes) {
+        return true;
+    }
+    if (!stdinIsTerminal()) {
+        return UsageError{
+            "restore writes to panels, which reboot after the transfer: add --yes "
+            "to confirm when not on a terminal"};
+    }
+    if (o.only.cameraList && hasCamcorderIp(profile.cameraTable)) {
+        std::string note = camcorderFirmwareQuestion();
+        std::erase(note, '\r');
+        std::fprintf(stderr, "%s\n", note.c_str());
+    }
+    return askYes("Write to " + std::to_string(panels) + (panels == 1 ? " panel" : " panels") +
+                  "? " + (panels == 1 ? "It reboots" : "They reboot") +
+                  " after the transfer. [y/N]");
+}
+
+int restore(const Options& o) {
+    auto loaded = loadProfile(o.operands.front());
+    if (auto* error = std::get_if<UsageError>(&loaded)) {
+        return refuse(error->text);
+    }
+    const PanelProfile& profile = std::get<PanelProfile>(loaded);
+    auto loadedTargets = loadTargets(o, {o.operands.begin() + 1, o.operands.end()});
+    if (auto* error = std::get_if<UsageError>(&loadedTargets)) {
+        return refuse(error->text);
+    }
+    const auto& targets = std::get<std::vector<Target>>(loadedTargets);
+    bool refused = false;
+    for (const Target& target : targets) {
+        if (const auto refusal = refuseProfile(profile, target.address, o.only)) {
+            printError(target.title() + ": " + *refusal);
+            refused = true;
+        }
+    }
+    if (refused) {
+        printError("nothing was sent");
+        return kExitUsage;
+    }
+    const PanelProfile prepared = prepareForWrite(profile);
+
+    if (o.dryRun) {
+        const auto results = runJobs(o, targets, [&](const Target& target) {
+            PanelResult result;
+            const ProfileRead read = readProfile(target.address, o.exchange, o.only);
+            if (!read.profile) {
+                result.error = read.error;
+                return result;
+            }
+            const auto differences = diffProfiles(*read.profile, prepared, o.only);
+            result.ok = true;
+            result.fields = {{QStringLiteral("written"), QJsonArray()},
+                             {QStringLiteral("differences"), differencesJson(differences)}};
+            result.lines.push_back(differences.empty()
+                                       ? std::string("would change nothing")
+                                       : "would change " + std::to_string(differences.size()) +
+                                             (differences.size() == 1 ? " field" : " fields"));
+            const auto lines = differenceLines(differences);
+            result.lines.insert(result.lines.end(), lines.begin(), lines.end());
+            return result;
+        });
+        printFleet("restore", results, o.json);
+        return fleetStatus(results);
+    }
+
+    auto confirmed = confirmWrite(o, profile, targets.size());
+    if (auto* error = std::get_if<UsageError>(&confirmed)) {
+        return refuse(error->text);
+    }
+    if (!std::get<bool>(confirmed)) {
+        printError("nothing was written");
+        return kExitFailed;
+    }
+    const auto results = runJobs(o, targets, [&](const Target& target) {
+        PanelResult result;
+        result.error = writeProfile(target.address, o.exchange, prepared, o.only);
+        result.ok = result.error.empty();
+        result.fields = {{QStringLiteral("written"), result.ok ? partsJson(o.only) : QJsonArray()}};
+        if (result.ok) {
+            result.lines.push_back(partsText(o.only) + " written");
+        }
+        return result;
+    });
+    printFleet("restore", results, o.json);
+    return fleetStatus(results);
+}
+
+// One side of a diff or the subject of show: a panel to read or a profile file.
+struct Source {
+    std::optional<Target> panel;
+    std::string file;
+    std::optional<PanelProfile> profile;
+    std::string error;
+
+    QJsonObject json() const {
+        return {{QStringLiteral("address"),
+                 panel ? QJsonValue(qs(addressText(panel->address))) : QJsonValue()},
+                {QStringLiteral("file"), file.empty() ? QJsonValue() : QJsonValue(qs(file))},
+                {QStringLiteral("label"), QJsonValue()},
+                {QStringLiteral("ok"), profile.has_value()},
+                {QStringLiteral("error"), error.empty() ? QJsonValue() : QJsonValue(qs(error))}};
+    }
+    std::string name() const { return panel ? panel->title() : file; }
+};
+
+// Reads the files and panels named; a file problem or a refused address ends the command.
+OrError<std::vector<Source>> loadSources(const Options& o) {
+    std::vector<Source> sources;
+    std::vector<Target> panels;
+    for (const std::string& operand : o.operands) {
+        Source source;
+        if (const auto address = parseAddress(operand)) {
+            if (refusedAddress(*address)) {
+                return UsageError{operand + " is no panel address"};
+            }
+            source.panel = Target{*address, {}};
+            panels.push_back(*source.panel);
+        } else {
+            auto loaded = loadProfile(operand);
+            if (auto* error = std::get_if<UsageError>(&loaded)) {
+                return *error;
+            }
+            source.file = operand;
+            source.profile = std::get<PanelProfile>(std::move(loaded));
+        }
+        sources.push_back(std::move(source));
+    }
+    std::mutex mutex;
+    std::map<PanelAddress, PanelProfile> read;
+    // Two panels at most, read without progress lines.
+    const auto results = runFleet(panels, o.jobs, false, [&](const Target& target) {
+        PanelResult result;
+        ProfileRead panelRead = readProfile(target.address, o.exchange);
+        result.ok = panelRead.profile.has_value();
+        result.error = panelRead.error;
+        if (panelRead.profile) {
+            panelRead.profile->savedAt = utcNow();
+            const std::lock_guard lock(mutex);
+            read[target.address] = *panelRead.profile;
+        }
+        return result;
+    });
+    std::size_t next = 0;
+    for (Source& source : sources) {
+        if (!source.panel) {
+            continue;
+        }
+        const PanelResult& result = results[next++];
+        if (result.ok) {
+            source.profile = read.at(source.panel->address);
+        }
+        source.error = result.error;
+    }
+    return sources;
+}
+
+int diff(const Options& o) {
+    auto loaded = loadSources(o);
+    if (auto* error = std::get_if<UsageError>(&loaded)) {
+        return refuse(error->text);
+    }
+    const auto& sources = std::get<std::vector<Source>>(loaded);
+    const Source& a = sources[0];
+    const Source& b = sources[1];
+    const bool read = a.profile && b.profile;
+    const auto differences =
+        read ? diffProfiles(*a.profile, *b.profile) : std::vector<Difference>{};
+    if (o.json) {
+        printJson({{QStringLiteral("command"), QStringLiteral("diff")},
+                   {QStringLiteral("ok"), read},
+                   {QStringLiteral("a"), a.json()},
+                   {QStringLiteral("b"), b.json()},
+                   {QStringLiteral("equal"), read ? QJsonValue(differences.empty()) : QJsonValue()},
+                   {QStringLiteral("differences"), differencesJson(differences)}});
+    } else {
+        for (const Source* source : {&a, &b}) {
+            if (!source->profile) {
+                printError(source->name() + ": " + source->error);
+            }
+        }
+        for (const std::string& line : differenceLines(differences)) {
+            std::printf("%s\n", line.c_str());
+        }
+        std::fflush(stdout);
+    }
+    return read && differences.empty() ? kExitOk : kExitFailed;
+}
+
+// The texts padded to their column widths, the last one as it is.
+std::string columns(const std::vector<std::string>& texts, const std::vector<std::size_t>& widths) {
+    std::string line = "  ";
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::size_t start = line.size();
+        line += texts[i];
+        if (i + 1 < texts.size()) {
+            line.resize(std::max(start + widths[i], line.size() + 1), ' ');
+        }
+    }
+    while (line.back() == ' ') {
+        line.pop_back();
+    }
+    return line;
+}
+
+void printProfile(const Source& source) {
+    const QJsonObject json = profileJson(*source.profile);
+    const QJsonObject cameraList = json.value(QStringLiteral("cameraList")).toObject();
+    const QJsonObject settings = json.value(QStringLiteral("settings")).toObject();
+    // A key the file leaves out is a byte the page cannot show; the block keeps it.
+    const auto text = [](const QJsonValue& value) {
+        if (value.isUndefined() || value.isNull()) {
+            return std::string("?");
+        }
+        return value.isString() ? value.toString().toStdString()
+                                : std::to_string(value.toInteger());
+    };
+    std::string head = source.name();
+    if (!source.file.empty()) {
+        head += " (read from " + source.profile->source + " at " + source.profile->savedAt + ")";
+    }
+    std::printf("%s\n\nCamera list: %s mode, %s, serial camera %s\n", head.c_str(),
+                text(cameraList.value(QStringLiteral("connectionMode"))).c_str(),
+                text(cameraList.value(QStringLiteral("cameraFamily"))).c_str(),
+                text(cameraList.value(QStringLiteral("serialCamera"))).c_str());
+    const std::vector<std::size_t> widths = {7, 16, 16, 7, 18};
+    std::printf("%s\n",
+                columns({"button", "type", "address", "port", "mac", "model"}, widths).c_str());
+    for (const auto& camera : cameraList.value(QStringLiteral("cameras")).toArray()) {
+        const QJsonObject c = camera.toObject();
+        std::vector<std::string> cells;
+        for (const char* key : {"button", "type", "address", "port", "mac", "model"}) {
+            cells.push_back(text(c.value(QLatin1String(key))));
+        }
+        std::printf("%s\n", columns(cells, widths).c_str());
+    }
+    std::printf("\nSettings:\n");
+    for (const char* key : {"receivePort", "ledBrightness", "segmentBrightness", "buzzer",
+                            "flarePed", "tallyEnable", "tallyInput"}) {
+        std::printf("%s\n", columns({key, text(settings.value(QLatin1String(key)))}, {19}).c_str());
+    }
+    std::fflush(stdout);
+}
+
+int show(const Options& o) {
+    auto loaded = loadSources(o);
+    if (auto* error = std::get_if<UsageError>(&loaded)) {
+        return refuse(error->text);
+    }
+    const Source& source = std::get<std::vector<Source>>(loaded).front();
+    if (o.json) {
+        QJsonObject object = source.json();
+        object.insert(QStringLiteral("command"), QStringLiteral("show"));
+        object.insert(QStringLiteral("profile"),
+                      source.profile ? QJsonValue(profileJson(*source.profile)) : QJsonValue());
+        printJson(object);
+    } else if (source.profile) {
+        printProfile(source);
+    } else {
+        printError(source.name() + ": " + source.error);
+    }
+    return source.profile ? kExitOk : kExitFailed;
+}
+
+int registerList(const Options& o) {
+    const std::string& path = o.operands.front();
+    auto loaded = loadList(path);
+    if (auto* error = std::get_if<UsageError>(&loaded)) {
+        return refuse(error->text);
+    }
+    const PanelList& list = std::get<PanelList>(loaded);
+    std::vector<int> unavailable;
+    for (int row = 1; row <= kRopRowCount; ++row) {
+        const RopRow& r = list[static_cast<std::size_t>(row - 1)];
+        if (CheckNetworkSetting(r.address, r.subnetMask) != kNetworkSettingUsable) {
+            unavailable.push_back(row);
+        }
+    }
+    if (!unavailable.empty()) {
+        return refuse(path + ": unavailable network setting:" + RopRowList(unavailable));
+    }
+    const std::vector<Target> targets = listTargets(list);
+    if (targets.empty()) {
+        return refuse(path + ": no panel listed");
+    }
+    const auto results = runJobs(o, targets, [&o](const Target& target) {
+        PanelResult result;
+        const int row = RopRowFromLabel(target.label).value_or(1);
+        result.error = registerPanel(target.address, o.exchange, row - 1);
+        result.ok = result.error.empty();
+        result.fields = {{QStringLiteral("ropNumber"), row}};
+        if (result.ok) {
+            result.lines.push_back("registered as " + target.label);
+        }
+        return result;
+    });
+    printFleet("register", results, o.json);
+    return fleetStatus(results);
+}
+
+}  // namespace
+
+int runCommand(const Options& options) {
+    if (options.command == "status") {
+        return status(options);
+    }
+    if (options.command == "backup") {
+        return backup(options);
+    }
+    if (options.command == "restore") {
+        return restore(options);
+    }
+    if (options.command == "diff") {
+        return diff(options);
+    }
+    if (options.command == "show") {
+        return show(options);
+    }
+    return registerList(options);
+}
+
+}  // namespace trx::cli

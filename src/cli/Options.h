@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QStringList>
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "cli/PanelWork.h"
+#include "exchange/PanelExchange.h"
+
+namespace trx::cli {
+
+// The command line, checked: the command, its operands and every option that applies to it.
+struct Options {
+    bool help = false;
+    bool version = false;
+    std::string command;
+    std::vector<std::string> operands;
+    std::string listFile;
+    std::string dir;
+    Parts only;
+    bool yes = false;
+    bool dryRun = false;
+    bool json = false;
+    int jobs = 0;  // 0: every panel at once
+    ExchangeSettings exchange;
+};
+
+// The options, or the reason the command line is refused.
+std::variant<Options, std::string> parseOptions(const QStringList& arguments);
+
+// The whole --help text.
+const char* helpText();
+
+}  // namespace trx::cli

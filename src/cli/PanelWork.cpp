@@ -1,0 +1,171 @@
+#include "cli/PanelWork.h"
+
+#include "records/CameraListRules.h"
+#include "records/RopTable.h"
+#include "wire/Commands.h"
+
+namespace trx::cli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The page texts span lines with CR LF; a result prints on one line.
+std::string oneLine(const std::string& text) {
+    std::string flat;
+    for (const char c : text) {
+        if (c == '\r') {
+            continue;
+        }
+        flat += c == '\n' ? ' ' : c;
+    }
+    return flat;
+}
+
+std::string_view reason(ExchangeOutcome outcome) {
+    switch (outcome) {
+        case ExchangeOutcome::Ok:
+            return "ok";
+        case ExchangeOutcome::SocketCreateFailed:
+            return "no socket";
+        case ExchangeOutcome::ConnectFailed:
+            return "not connected";
+        case ExchangeOutcome::CommandSendFailed:
+            return "command not sent";
+        case ExchangeOutcome::ReceiveFailed:
+            return "no complete reply";
+        case ExchangeOutcome::ChecksumFailed:
+            return "checksum wrong";
+        case ExchangeOutcome::NotAcknowledged:
+            return "not acknowledged";
+        case ExchangeOutcome::BlockSendFailed:
+            return "block not sent";
+        case ExchangeOutcome::ResultReceiveFailed:
+            return "no result line";
+    }
+    return "?";
+}
+
+// Short lower-case reasons, as every command prints them: "camera list read: checksum wrong".
+std::string outcomeText(std::string_view step, ExchangeOutcome outcome) {
+    // A panel that cannot be reached is that, whichever exchange found it out.
+    if (outcome == ExchangeOutcome::ConnectFailed) {
+        return std::string(reason(outcome));
+    }
+    return std::string(step) + ": " + std::string(reason(outcome));
+}
+
+}  // namespace
+
+ProfileRead readProfile(PanelAddress address, const ExchangeSettings& settings, Parts parts) {
+    ProfileRead read;
+    const auto start = Clock::now();
+    PanelProfile profile;
+    profile.source = addressText(address);
+    if (parts.settings) {
+        PanelExchange exchange(settings);
+        const ExchangeResult result = exchange.request(address, command::kSetDataRequest);
+        if (result.outcome != ExchangeOutcome::Ok) {
+            read.error = outcomeText("settings read", result.outcome);
+            return read;
+        }
+        const std::optional<SettingsRecord> record = SettingsRecord::fromReply(result.bytes);
+        if (!record) {
+            read.error = "settings read: reply too short";
+            return read;
+        }
+        profile.settings = *record;
+    }
+    if (parts.cameraList) {
+        PanelExchange exchange(settings);
+        const ExchangeResult result = exchange.request(address, command::kCameraListRequest);
+        if (result.outcome != ExchangeOutcome::Ok) {
+            read.error = outcomeText("camera list read", result.outcome);
+            return read;
+        }
+        const std::optional<CameraTable> table = CameraTable::fromReply(result.bytes);
+        if (!table) {
+            read.error = "camera list read: reply too short";
+            return read;
+        }
+        profile.cameraTable = *table;
+    }
+    read.time = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    read.profile = std::move(profile);
+    return read;
+}
+
+std::optional<std::string> refuseProfile(const PanelProfile& profile, PanelAddress target,
+                                         Parts parts) {
+    if (parts.cameraList) {
+        const CameraTable& table = profile.cameraTable;
+        if (!hasAnyCamera(table)) {
+            return oneLine(noCameraText());
+        }
+        CameraPorts ports{};
+        for (int row = 0; row < CameraTable::kRowCount; ++row) {
+            ports[static_cast<std::size_t>(row)] = table.rowPort(row);
+        }
+        if (const auto refusal = checkCameraAddresses(table, target, ports)) {
+            return oneLine(refusal->text);
+        }
+    }
+    if (parts.settings) {
+        const unsigned port = profile.settings.decode().receivePort;
+        if (port < SettingsRecord::kPortMin || port > SettingsRecord::kPortMax) {
+            return "receive port " + std::to_string(port) + " is outside " +
+                   std::to_string(SettingsRecord::kPortMin) + ".." +
+                   std::to_string(SettingsRecord::kPortMax);
+        }
+    }
+    return std::nullopt;
+}
+
+PanelProfile prepareForWrite(PanelProfile profile) {
+    clearNonIpMacs(profile.cameraTable);
+    profile.cameraTable.seal();
+    profile.settings.seal();
+    return profile;
+}
+
+std::string writeProfile(PanelAddress address, const ExchangeSettings& settings,
+                         const PanelProfile& prepared, Parts parts) {
+    if (parts.cameraList) {
+        PanelExchange exchange(settings);
+        const ExchangeResult result =
+            exchange.write(address, command::kCameraListChange, prepared.cameraTable.bytes());
+        if (result.outcome != ExchangeOutcome::Ok) {
+            return outcomeText("camera list write", result.outcome);
+        }
+        switch (evaluateWriteResult(result.bytes)) {
+            case CameraWriteResult::CameraTypeRefused:
+                return "camera list write: " + oneLine(noCameraText());
+            case CameraWriteResult::Refused:
+                return "camera list write: write error";
+            case CameraWriteResult::Written:
+                break;
+        }
+    }
+    if (parts.settings) {
+        PanelExchange exchange(settings);
+        const ExchangeResult result =
+            exchange.write(address, command::kSetDataChange, prepared.settings.bytes());
+        if (result.outcome != ExchangeOutcome::Ok) {
+            return outcomeText("settings write", result.outcome);
+        }
+        if (!settingsWriteTaken(result.bytes)) {
+            return "settings write: write error";
+        }
+    }
+    return {};
+}
+
+std::string registerPanel(PanelAddress address, const ExchangeSettings& settings, int rowIndex) {
+    PanelExchange exchange(settings);
+    const ExchangeOutcome outcome =
+        exchange.write(address, command::kRopListChange, EncodeRopNumberBlock(rowIndex)).outcome;
+    return outcome == ExchangeOutcome::Ok ? std::string{}
+                                          : outcomeText("ROP number write", outcome);
+}
+
+}  // namespace trx::cli

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+
+#include <string>
+#include <vector>
+
+#include "cli/PanelWork.h"
+#include "files/PanelFiles.h"
+
+namespace trx::cli {
+
+// One field that two profiles hold differently, named by its place in the profile file
+// ("cameraList.cameras[2].port"), or a run of block bytes that no field shows
+// ("cameraList.block[0..3]", values in hex).
+struct Difference {
+    std::string field;
+    QJsonValue a;
+    QJsonValue b;
+};
+
+// The profile as its file holds it, as JSON.
+QJsonObject profileJson(const PanelProfile& profile);
+
+// Field by field, then the block bytes that no field shows; checksum bytes are not compared.
+std::vector<Difference> diffProfiles(const PanelProfile& a, const PanelProfile& b,
+                                     Parts parts = {});
+
+QJsonArray differencesJson(const std::vector<Difference>& differences);
+// "cameraList.cameras[2].port: 80 -> 8080", one a line.
+std::vector<std::string> differenceLines(const std::vector<Difference>& differences);
+
+}  // namespace trx::cli

@@ -1,0 +1,478 @@
+// trx900 as a user runs it: the built program as a process, against simulated panels on
+// loopback, judged by its exit status, stdout, stderr and what reached the panels.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+
+#include "panel-sim/PanelSimulator.h"
+#include "records/CameraTable.h"
+#include "wire/Checksum.h"
+#include "wire/Commands.h"
+
+namespace trx::test {
+namespace {
+
+using sim::Fault;
+
+constexpr int kPanels = 8;  // 127.0.0.2 .. 127.0.0.9
+
+std::string panel(int index) {
+    return "127.0.0." + std::to_string(2 + index);
+}
+
+using Args = std::vector<std::string>;
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// A factory panel whose camera row holds another port.
+sim::PanelState withPort(int row, std::uint16_t port) {
+    sim::PanelState state = sim::factoryState({});
+    CameraTable table;
+    std::copy(state.cameraTable.begin(), state.cameraTable.end(), table.bytes().begin());
+    table.setRowPort(row, port);
+    std::copy(table.bytes().begin(), table.bytes().end(), state.cameraTable.begin());
+    return state;
+}
+
+class Cli : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        s_sim = new sim::PanelSimulator;
+        std::vector<std::string> addresses;
+        for (int i = 0; i < kPanels; ++i) {
+            addresses.push_back(panel(i));
+        }
+        ASSERT_TRUE(s_sim->start(addresses));
+    }
+    static void TearDownTestSuite() { delete s_sim; }
+
+    void SetUp() override {
+        for (int i = 0; i < kPanels; ++i) {
+            s_sim->setState(panel(i), sim::factoryState({}));
+        }
+        s_sim->clearLog();
+        ASSERT_TRUE(m_dir.isValid());
+    }
+
+    void start(QProcess& process, const Args& args) {
+        QStringList arguments;
+        for (const std::string& arg : args) {
+            arguments << qs(arg);
+        }
+        process.setWorkingDirectory(m_dir.path());
+        process.start(QStringLiteral(TRX900_PROGRAM),
+                      arguments << QStringLiteral("--port") << QString::number(s_sim->port()));
+        process.closeWriteChannel();
+    }
+
+    Outcome run(const Args& args) {
+        QProcess process;
+        start(process, args);
+        process.waitForFinished(30000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QByteArray read(const QString& name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void write(const QString& name, const QByteArray& bytes) const {
+        QDir(m_dir.path()).mkpath(QFileInfo(path(name)).path());
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    // A backup of the factory panel at 127.0.0.2, as PROFILE.json, the log cleared after.
+    QByteArray backupProfile() {
+        EXPECT_EQ(run({"backup", panel(0)}).status, 0);
+        const QByteArray profile = read(qs(panel(0) + ".trx900.json"));
+        write(QStringLiteral("PROFILE.json"), profile);
+        s_sim->clearLog();
+        return profile;
+    }
+
+    static std::vector<std::string> commandsAt(int index) {
+        std::vector<std::string> commands;
+        for (const auto& record : s_sim->log(panel(index))) {
+            commands.push_back(record.command);
+        }
+        return commands;
+    }
+
+    static sim::PanelSimulator* s_sim;
+    QTemporaryDir m_dir;
+};
+
+sim::PanelSimulator* Cli::s_sim = nullptr;
+
+// Each panel gets the fault of its row; one status and one restore run over all of them.
+TEST_F(Cli, EveryPanelFailsForItsOwnReasonAndNoneStopsTheOthers) {
+    backupProfile();
+    const struct {
+        Fault fault;
+        const char* status;
+        const char* restore;
+    } rows[kPanels] = {
+        {Fault::None, "ok", "ok"},
+        {Fault::RefuseConnection, "not connected", "not connected"},
+        {Fault::BadChecksum, "settings read: checksum wrong", "ok"},
+        {Fault::Silent, "settings read: no complete reply", "camera list write: no complete reply"},
+        {Fault::EmptyReply, "settings read: reply too short",
+         "camera list write: no complete reply"},
+        {Fault::ShortReply, "camera list read: reply too short", "ok"},
+        {Fault::NotAcknowledge, "ok", "camera list write: not acknowledged"},
+        {Fault::CloseAfterAcknowledge, "ok", "camera list write: no result line"},
+    };
+    for (int i = 0; i < kPanels; ++i) {
+        s_sim->setFault(panel(i), rows[i].fault, {.shortLength = 100});
+    }
+    const std::string fleet = panel(0) + "-" + std::to_string(1 + kPanels);
+    const Outcome status = run({"status", fleet, "--json", "--timeout", "500"});
+    const Outcome restore =
+        run({"restore", "PROFILE.json", fleet, "--yes", "--json", "--timeout", "500"});
+    EXPECT_EQ(std::pair(status.status, restore.status), std::pair(1, 1));
+    for (const auto& [result, column] : {std::pair(&status, 1), std::pair(&restore, 2)}) {
+        const QJsonArray panels =
+            QJsonDocument::fromJson(result->out.toUtf8())[QStringLiteral("panels")].toArray();
+        ASSERT_EQ(panels.size(), kPanels) << result->out.toStdString();
+        for (int i = 0; i < kPanels; ++i) {
+            const QJsonObject p = panels[i].toObject();
+            const char* expected = column == 1 ? rows[i].status : rows[i].restore;
+            EXPECT_EQ(p[QStringLiteral("address")].toString().toStdString(), panel(i));
+            EXPECT_EQ(p[QStringLiteral("ok")].toBool()
+                          ? std::string("ok")
+                          : p[QStringLiteral("error")].toString().toStdString(),
+                      expected)
+                << panel(i);
+        }
+    }
+    // A panel whose camera list was refused is not sent the settings.
+    for (const int i : {6, 7}) {
+        EXPECT_EQ(commandsAt(i).back(), command::kCameraListChange);
+    }
+}
+
+// One table row per way of refusing the command line or its files: status 2, nothing sent.
+TEST_F(Cli, RefusalsComeBeforeAnythingIsSent) {
+    const QByteArray profile = backupProfile();
+    write(QStringLiteral("own.json"), QByteArray(profile).replace("\"address\": \"192.168.0.10\"",
+                                                                  "\"address\": \"127.0.0.3\""));
+    write(QStringLiteral("broken.json"), profile.left(100));
+    write(QStringLiteral("list.json"),
+          R"({"format": "trx900-panel-list", "version": 1, "panels": [{"rop": "TRX1",
+              "address": "127.0.0.2", "subnetMask": "0.0.0.0", "gateway": "127.0.0.1"}]})");
+    const struct {
+        Args args;
+        const char* reason;
+    } rows[] = {
+        {{"status", "0.0.0.0"}, "0.0.0.0 is no panel address"},
+        {{"status", "255.255.255.250-255"}, "255.255.255.255 is no panel address"},
+        {{"status", "127.0.0.9-2"}, "a range ends at a last octet"},
+        {{"status"}, "no panel given"},
+        {{"status", "127.0.0.2", "--jobs", "0"}, "--jobs takes a number from 1 to 1000"},
+        {{"backup", "127.0.0.2", "--only", "settings"}, "backup takes no --only"},
+        {{"frob"}, "unknown command 'frob'"},
+        {{"restore", "own.json", "127.0.0.2-3", "--yes"}, "127.0.0.3: IP(127.0.0.3) Duplication"},
+        {{"restore", "PROFILE.json", "127.0.0.3"}, "add --yes"},
+        {{"restore", "broken.json", "127.0.0.3", "--yes"}, "document: is not valid JSON"},
+        {{"diff", "PROFILE.json", "missing.json"}, "missing.json"},
+        {{"register", "list.json"}, "unavailable network setting"},
+    };
+    for (const auto& row : rows) {
+        const Outcome result = run(row.args);
+        EXPECT_EQ(result.status, 2) << row.args[0] << " " << row.reason;
+        EXPECT_TRUE(result.err.contains(QLatin1String(row.reason))) << result.err.toStdString();
+    }
+    EXPECT_TRUE(s_sim->log().empty());
+}
+
+// A profile edited by hand: the dry run names exactly the edits and writes nothing; the write
+// changes exactly their bytes.
+TEST_F(Cli, AHandEditedProfileChangesExactlyTheEditedBytes) {
+    QByteArray profile = backupProfile();
+    profile.replace(
+        "\"button\": \"C03\", \"type\": \"NoAsign\", \"address\": \"192.168.0.12\", "
+        "\"port\": 80,",
+        "\"button\": \"C03\", \"type\": \"NoAsign\", \"address\": \"192.168.0.12\", "
+        "\"port\": 8080,");
+    profile.replace("\"receivePort\": 35200", "\"receivePort\": 35300");
+    write(QStringLiteral("edited.json"), profile);
+
+    const Outcome dry = run({"restore", "edited.json", "127.0.0.3", "--dry-run"});
+    EXPECT_EQ(dry.status, 0);
+    EXPECT_EQ(dry.out.toStdString(),
+              "127.0.0.3        ok      would change 2 fields\n"
+              "    cameraList.cameras[2].port: 80 -> 8080\n"
+              "    settings.receivePort: 35200 -> 35300\n"
+              "1 panel: 1 ok, 0 failed\n");
+    EXPECT_EQ(commandsAt(1), (std::vector<std::string>{std::string(command::kSetDataRequest),
+                                                       std::string(command::kCameraListRequest)}));
+    s_sim->clearLog();
+
+    ASSERT_EQ(run({"restore", "edited.json", "127.0.0.3", "--yes"}).status, 0);
+    const sim::PanelState factory = sim::factoryState({});
+    CameraTable table;
+    std::copy(factory.cameraTable.begin(), factory.cameraTable.end(), table.bytes().begin());
+    table.setRowPort(2, 8080);
+    table.seal();
+    std::vector<std::uint8_t> settings(factory.settings.begin(), factory.settings.end());
+    settings[0] = 35300 / 256;
+    settings[1] = 35300 % 256;
+    sealChecksum(settings, 8);
+    const auto log = s_sim->log(panel(1));
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].block, std::vector<std::uint8_t>(table.bytes().begin(), table.bytes().end()));
+    EXPECT_EQ(log[1].block, settings);
+}
+
+// Human output of every command: each expected line must appear whole, "#" standing for a number.
+TEST_F(Cli, EveryCommandPrintsOneLineAPanelForPeople) {
+    s_sim->setFault(panel(1), Fault::RefuseConnection);
+    s_sim->setState(panel(2), withPort(1, 144));
+    write(QStringLiteral("list.json"),
+          R"({"format": "trx900-panel-list", "version": 1, "panels": [
+              {"rop": "TRX1", "address": "127.0.0.2", "subnetMask": "255.0.0.0", "gateway": "127.0.0.1"},
+              {"rop": "TRX2", "address": "127.0.0.3", "subnetMask": "255.0.0.0", "gateway": "127.0.0.1"}]})");
+    const struct {
+        Args args;
+        int status;
+        std::vector<const char*> lines;
+    } rows[] = {
+        {{"status", "127.0.0.2-3"},
+         1,
+         {"127.0.0.2        ok      # ms, receive port 35200, Serial CCU, 1 camera",
+          "127.0.0.3        FAILED  not connected", "2 panels: 1 ok, 1 failed"}},
+        {{"status", "--list", "list.json", "127.0.0.4", "--jobs", "1"},
+         1,
+         {"TRX1  127.0.0.2        ok      # ms, receive port 35200, Serial CCU, 1 camera",
+          "TRX2  127.0.0.3        FAILED  not connected",
+          "      127.0.0.4        ok      # ms, "
+          "receive port 35200, Serial CCU, 1 camera"}},
+        {{"backup", "127.0.0.2", "--dir", "out"},
+         0,
+         {"127.0.0.2        ok      out/127.0.0.2.trx900.json", "1 panel: 1 ok, 0 failed"}},
+        {{"show", "127.0.0.4"},
+         0,
+         {"127.0.0.4", "Camera list: Serial mode, CCU, serial camera 1",
+          "  C02    NoAsign         192.168.0.11    144    00:00:00:00:00:00",
+          "  tallyEnable        ON"}},
+        {{"show", "out/127.0.0.2.trx900.json"},
+         0,
+         {"out/127.0.0.2.trx900.json (read from 127.0.0.2 at #-#-#T#:#:#Z)"}},
+        {{"diff", "out/127.0.0.2.trx900.json", "127.0.0.4"},
+         1,
+         {"cameraList.cameras[1].port: 80 -> 144"}},
+        {{"diff", "127.0.0.2", "127.0.0.2"}, 0, {}},
+        {{"restore", "out/127.0.0.2.trx900.json", "127.0.0.4", "--dry-run", "--only", "settings"},
+         0,
+         {"127.0.0.4        ok      would change nothing"}},
+        {{"register", "list.json"},
+         1,
+         {"TRX1  127.0.0.2        ok      registered as TRX1",
+          "TRX2  127.0.0.3        FAILED  not connected"}},
+        {{"--help", "status"}, 0, {"Usage: trx900 COMMAND [OPTIONS] OPERANDS..."}},
+    };
+    for (const auto& row : rows) {
+        const Outcome result = run(row.args);
+        SCOPED_TRACE(row.args[0] + " " + row.args[1] + "\n" + result.out.toStdString());
+        EXPECT_EQ(result.status, row.status);
+        EXPECT_EQ(result.out.isEmpty(), row.lines.empty());
+        for (const char* line : row.lines) {
+            const QString pattern = QRegularExpression::escape(QLatin1String(line))
+                                        .replace(QStringLiteral("\\#"), QStringLiteral("\\d+"));
+            EXPECT_TRUE(result.out.contains(
+                QRegularExpression(QStringLiteral("^") + pattern + QStringLiteral("$"),
+                                   QRegularExpression::MultilineOption)))
+                << line;
+        }
+    }
+}
+
+// A panel that fails after its first reply leaves no file, and an older file stays as it was.
+TEST_F(Cli, BackupWritesWholeFilesOrNone) {
+    s_sim->setFault(panel(1), Fault::ShortReply, {.shortLength = 100});
+    write(QStringLiteral("out/127.0.0.3.trx900.json"), "old");
+    EXPECT_EQ(run({"backup", "127.0.0.2-3", "--dir", "out"}).status, 1);
+    EXPECT_EQ(QDir(path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("127.0.0.2.trx900.json"),
+                           QStringLiteral("127.0.0.3.trx900.json")}));
+    EXPECT_EQ(read(QStringLiteral("out/127.0.0.3.trx900.json")), "old");
+    EXPECT_TRUE(QJsonDocument::fromJson(read(QStringLiteral("out/127.0.0.2.trx900.json")))
+                    .object()
+                    .contains(QStringLiteral("cameraList")));
+}
+
+// Ctrl-C while a panel holds its answer back: out at once, no file for that panel.
+TEST_F(Cli, InterruptStopsAtOnceWithoutAHalfWrittenFile) {
+    s_sim->setFault(panel(1), Fault::Silent);
+    QProcess process;
+    start(process, {"backup", "127.0.0.2-3", "--dir", "out"});
+    QElapsedTimer waited;
+    waited.start();
+    while (read(QStringLiteral("out/127.0.0.2.trx900.json")).isEmpty() && waited.elapsed() < 5000) {
+        QThread::msleep(10);
+    }
+    QElapsedTimer stopping;
+    stopping.start();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(5000));
+    EXPECT_LT(stopping.elapsed(), 1000);
+    EXPECT_EQ(process.exitCode(), 130);
+    EXPECT_EQ(process.readAllStandardError(), "trx900: interrupted\n");
+    EXPECT_EQ(QDir(path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("127.0.0.2.trx900.json")});
+}
+
+// Four panels that never answer, each given up after the time limit: at once they cost one limit,
+// two at a time two.
+TEST_F(Cli, PanelsAreWorkedOnConcurrentlyUpToTheJobLimit) {
+    for (int i = 0; i < 4; ++i) {
+        s_sim->setFault(panel(i), Fault::Silent);
+    }
+    for (const auto& [jobs, atLeast, below] :
+         {std::tuple("25", 600, 1500), std::tuple("2", 1200, 2400)}) {
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(run({"status", "127.0.0.2-5", "--timeout", "600", "--jobs", jobs}).status, 1);
+        EXPECT_GE(clock.elapsed(), atLeast) << jobs;
+        EXPECT_LT(clock.elapsed(), below) << jobs;
+    }
+}
+
+// On a terminal restore asks once; only "y" writes. Progress goes to the terminal.
+TEST_F(Cli, OnATerminalRestoreAsksOnceAndShowsProgress) {
+    backupProfile();
+    for (const auto& [answer, status, written] :
+         {std::tuple("y\n", 0, true), std::tuple("n\n", 1, false)}) {
+        s_sim->clearLog();
+        const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(terminal, 0);
+        ASSERT_EQ(::grantpt(terminal) | ::unlockpt(terminal), 0);
+        const std::string side = ::ptsname(terminal);
+        QProcess process;
+        process.setChildProcessModifier([side] {
+            const int fd = ::open(side.c_str(), O_RDWR);
+            ::dup2(fd, STDIN_FILENO);
+            ::dup2(fd, STDERR_FILENO);
+        });
+        start(process, {"restore", "PROFILE.json", "127.0.0.3"});
+        ASSERT_EQ(::write(terminal, answer, 2), 2);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitCode(), status);
+        ::fcntl(terminal, F_SETFL, O_NONBLOCK);
+        QByteArray shown;
+        char buffer[4096];
+        for (ssize_t n = 0; (n = ::read(terminal, buffer, sizeof buffer)) > 0;) {
+            shown.append(buffer, n);
+        }
+        ::close(terminal);
+        shown.replace('\r', "");
+        EXPECT_EQ(shown.count("Write to 1 panel? It reboots after the transfer. [y/N]"), 1)
+            << shown.toStdString();
+        EXPECT_EQ(shown.contains("[1/1] 127.0.0.3 ok\n"), written) << shown.toStdString();
+        EXPECT_EQ(commandsAt(1).size(), written ? 2u : 0u);
+    }
+}
+
+// Keys whose values differ from run to run.
+QJsonValue steady(const QJsonValue& value) {
+    if (value.isArray()) {
+        QJsonArray array;
+        for (const QJsonValue& item : value.toArray()) {
+            array.append(steady(item));
+        }
+        return array;
+    }
+    if (!value.isObject()) {
+        return value;
+    }
+    QJsonObject object = value.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        it.value() = it.key() == QLatin1String("answerMs") || it.key() == QLatin1String("savedAt")
+                         ? QJsonValue()
+                         : steady(it.value());
+    }
+    return object;
+}
+
+QString steady(QString text) {
+    return text.replace(QRegularExpression(QStringLiteral("\\d+ ms,")), QStringLiteral("N ms,"))
+        .replace(QRegularExpression(QStringLiteral("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ")),
+                 QStringLiteral("TIME"));
+}
+
+// Every example of docs/cli.md, in its order, against the panels it describes.
+TEST_F(Cli, TheManualsExamplesHold) {
+    s_sim->setFault(panel(2), Fault::RefuseConnection);
+    sim::PanelState trx2 = withPort(0, 8080);
+    trx2.settings[0] = 35300 / 256;
+    trx2.settings[1] = 35300 % 256;
+    s_sim->setState(panel(1), trx2);
+
+    QFile manual(QStringLiteral(TRX_SOURCE_DIR "/docs/cli.md"));
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(manual.readAll());
+    const QRegularExpression fence(QStringLiteral("```(\\w+)( \\S+)?\\n(.*?)```"),
+                                   QRegularExpression::DotMatchesEverythingOption);
+    int examples = 0;
+    std::optional<Outcome> pending;
+    for (auto it = fence.globalMatch(text); it.hasNext();) {
+        const auto match = it.next();
+        const QString kind = match.captured(1);
+        const QString body = match.captured(3);
+        if (!match.captured(2).isEmpty()) {
+            write(match.captured(2).trimmed(), body.toUtf8());
+        } else if (kind == QLatin1String("sh")) {
+            const QStringList lines = body.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            Args args;
+            for (const QString& word :
+                 lines[0].split(QLatin1Char(' '), Qt::SkipEmptyParts).mid(2)) {
+                args.push_back(word.toStdString());
+            }
+            pending = run(args);
+            const int expected =
+                lines.size() > 1 ? lines[1].section(QLatin1Char(' '), 3).toInt() : 0;
+            EXPECT_EQ(pending->status, expected) << lines[0].toStdString();
+            ++examples;
+        } else if (pending) {
+            SCOPED_TRACE(pending->out.toStdString());
+            if (kind == QLatin1String("json")) {
+                EXPECT_EQ(steady(QJsonDocument::fromJson(pending->out.toUtf8()).object()),
+                          steady(QJsonDocument::fromJson(body.toUtf8()).object()));
+            } else {
+                EXPECT_EQ(steady(pending->out).toStdString(), steady(body).toStdString());
+            }
+            pending.reset();
+        }
+    }
+    EXPECT_EQ(examples, 13);
+}
+
+}  // namespace
+}  // namespace trx::test

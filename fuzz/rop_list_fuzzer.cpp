@@ -31,11 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < registered.size(); ++i) {
         registered[i] = trx::makeAddress(192, 168, 0, static_cast<std::uint8_t>(130 + i));
     }
-    RopTable table = trx::initialRopTable(registered);
+    RopTable table = trx::InitialRopTable(registered);
     const RopTable initial = table;
-    const RopListReadVerdict verdict = trx::judgeRopListRead(outcome, reply);
+    const RopListReadVerdict verdict = trx::JudgeRopListRead(outcome, reply);
     RopTable copy = table;
-    const bool taken = trx::acceptRopListReply(copy, reply);
+    const bool taken = trx::AcceptRopListReply(copy, reply);
     TRX_FUZZ_REQUIRE(taken == (reply.size() >= trx::kRopListBlockSize));
     TRX_FUZZ_REQUIRE(taken ? trx::fuzz::hasPrefix(reply, copy.block) : copy.block == table.block);
     if (verdict == RopListReadVerdict::Accept) {

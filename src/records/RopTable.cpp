@@ -41,7 +41,7 @@ void RopTable::setRow(int rowIndex, const RopRow& value) {
     gateway[at(rowIndex)] = value.gateway;
 }
 
-RopTable initialRopTable(std::span<const PanelAddress, kRopRowCount> panelAddressTable) {
+RopTable InitialRopTable(std::span<const PanelAddress, kRopRowCount> panelAddressTable) {
     RopTable table;
     std::copy(panelAddressTable.begin(), panelAddressTable.end(), table.address.begin());
     table.subnetMask[0] = makeAddress(255, 255, 255, 0);
@@ -113,7 +113,7 @@ std::string RopRowList(std::span<const int> rows) {
     return text;
 }
 
-RopListReadVerdict judgeRopListRead(ExchangeOutcome outcome, std::span<const std::uint8_t> bytes) {
+RopListReadVerdict JudgeRopListRead(ExchangeOutcome outcome, std::span<const std::uint8_t> bytes) {
     switch (outcome) {
         case ExchangeOutcome::ConnectFailed:
             return RopListReadVerdict::NoConnect;
@@ -135,7 +135,7 @@ RopListReadVerdict judgeRopListRead(ExchangeOutcome outcome, std::span<const std
     return RopListReadVerdict::CommandError;
 }
 
-bool acceptRopListReply(RopTable& table, std::span<const std::uint8_t> reply) {
+bool AcceptRopListReply(RopTable& table, std::span<const std::uint8_t> reply) {
     if (reply.size() < kRopListBlockSize) {
         return false;
     }

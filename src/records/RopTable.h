@@ -57,7 +57,7 @@ struct RopTable {
 
 // The table a new page starts from: the registered addresses, row 1 with mask 255.255.255.0 and
 // its address's x.x.x.1 as gateway, every other mask and gateway 0, the block all zero.
-RopTable initialRopTable(std::span<const PanelAddress, kRopRowCount> panelAddressTable);
+RopTable InitialRopTable(std::span<const PanelAddress, kRopRowCount> panelAddressTable);
 
 // Overwrites all 25 rows from the stored block. Rows whose address is 0 keep whatever mask and
 // gateway the block holds; the page blanks them.
@@ -100,10 +100,10 @@ enum class RopListReadVerdict {
 
 // Judges a list read by its outcome and the bytes received. A reply too short to hold a whole
 // list is refused like an empty one, so that stale bytes never become panel addresses.
-RopListReadVerdict judgeRopListRead(ExchangeOutcome outcome, std::span<const std::uint8_t> bytes);
+RopListReadVerdict JudgeRopListRead(ExchangeOutcome outcome, std::span<const std::uint8_t> bytes);
 
 // Takes an accepted reply's first 501 bytes as the stored block; false (table unchanged) when
 // the reply is shorter.
-bool acceptRopListReply(RopTable& table, std::span<const std::uint8_t> reply);
+bool AcceptRopListReply(RopTable& table, std::span<const std::uint8_t> reply);
 
 }  // namespace trx

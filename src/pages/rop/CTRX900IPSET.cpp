@@ -51,7 +51,7 @@ QString rowObjectName(int rowIndex, const char* partAndKind) {
 
 CTRX900IPSET::CTRX900IPSET(const PageContext& context, QWidget* parent)
     : PanelPage(context, parent),
-      m_table(initialRopTable(context.selection.panelAddressTable())),
+      m_table(InitialRopTable(context.selection.panelAddressTable())),
       m_waitDialog(new Wait_Dialog(this)) {
     setObjectName(QStringLiteral("ropListPage"));
     buildForm();
@@ -317,7 +317,7 @@ void CTRX900IPSET::OnSwapRopNo(int rowIndex, int entry) {
 
 void CTRX900IPSET::OnNetworkSearch() {
     const ExchangeResult result = requestFromTarget(command::kRopListRequest);
-    switch (judgeRopListRead(result.outcome, result.bytes)) {
+    switch (JudgeRopListRead(result.outcome, result.bytes)) {
         case RopListReadVerdict::NoConnect:
             showError(QStringLiteral("No Connect!!"));
             return;
@@ -328,7 +328,7 @@ void CTRX900IPSET::OnNetworkSearch() {
             showError(QStringLiteral("Command Error."));
             break;
         case RopListReadVerdict::Accept:
-            acceptRopListReply(m_table, result.bytes);
+            AcceptRopListReply(m_table, result.bytes);
             break;
     }
     // Also after a refused reply: the rows show the last accepted list again.

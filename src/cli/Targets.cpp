@@ -17,6 +17,16 @@ std::optional<int> parseOctet(std::string_view text) {
     return value;
 }
 
+// 'text', as messages quote what the operator typed.
+std::string quoted(std::string_view text) {
+    std::string result;
+    result.reserve(text.size() + 2);
+    result += '\'';
+    result += text;
+    result += '\'';
+    return result;
+}
+
 }  // namespace
 
 std::string Target::name() const {
@@ -35,15 +45,14 @@ std::variant<std::vector<PanelAddress>, std::string> parseTargetText(std::string
     const std::size_t dash = text.find('-');
     const std::optional<PanelAddress> first = parseAddress(text.substr(0, dash));
     if (!first) {
-        return "'" + std::string(text) +
-               "' is no panel address (192.168.0.130) or range (192.168.0.130-154)";
+        return quoted(text) + " is no panel address (192.168.0.130) or range (192.168.0.130-154)";
     }
     PanelAddress last = *first;
     if (dash != std::string_view::npos) {
         const std::optional<int> lastOctet = parseOctet(text.substr(dash + 1));
         if (!lastOctet || *lastOctet < static_cast<int>(*first & 0xFFu)) {
-            return "'" + std::string(text) +
-                   "': a range ends at a last octet from its first address's up to 255";
+            return quoted(text) +
+                   ": a range ends at a last octet from its first address's up to 255";
         }
         last = (*first & 0xFFFFFF00u) | static_cast<PanelAddress>(*lastOctet);
     }

@@ -112,8 +112,7 @@ class PageFixture : public ::testing::Test {
     std::string writeAnsweredNg(std::size_t blockSize, const char* fields = nullptr) {
         using Peer = ScriptedPeer;
         Peer peer({Peer::readLine(), Peer::send("TRX900 SETTING CHANGE OK\r\n\n"),
-                   Peer::readBytes(blockSize), Peer::send(std::string("WRITE NG\r\n\0", 11)),
-                   Peer::close()});
+                   Peer::readBytes(blockSize), Peer::send(std::string("WRITE NG\r\n\0", 11))});
         makePage(peer.port(), messages, 1);
         EXPECT_EQ(press("setButton", fields), (Texts{kReboot, QStringLiteral("Write error.")}));
         return peer.received();

@@ -3,7 +3,6 @@
 #include <QString>
 
 #include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,9 +29,6 @@ class FakeMessageBoxes final : public MessageBoxes {
     void script(std::initializer_list<Answer> answers) {
         m_answers.insert(m_answers.end(), answers);
     }
-    // Runs while a box is "open", e.g. to try a second operation from inside the first.
-    void onShow(std::function<void(const Shown&)> hook) { m_hook = std::move(hook); }
-
     // The boxes shown since the last call, one line each: the icon ("Box" for none), the caption
     // in brackets unless it is the application's, "?" for OK and Cancel, then the text:
     // "Error: No Connect!!", "Box[Status]: Write OK", "Warning?: Do you agree ...".
@@ -44,7 +40,6 @@ class FakeMessageBoxes final : public MessageBoxes {
   private:
     std::vector<Shown> m_shown;
     std::deque<Answer> m_answers;
-    std::function<void(const Shown&)> m_hook;
 };
 
 }  // namespace trx::test

@@ -13,14 +13,6 @@ MessageBoxes::Answer FakeMessageBoxes::show(const QString& text, const QString& 
     return answer;
 }
 
-std::vector<QString> FakeMessageBoxes::texts() const {
-    std::vector<QString> result;
-    for (const Shown& s : m_shown) {
-        result.push_back(s.text);
-    }
-    return result;
-}
-
 Told FakeMessageBoxes::told() {
     static const char* const kIcons[] = {"Box", "Error", "Warning", "Info"};
     Told lines;

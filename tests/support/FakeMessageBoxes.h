@@ -34,7 +34,6 @@ class FakeMessageBoxes final : public MessageBoxes {
     // "Error: No Connect!!", "Box[Status]: Write OK", "Warning?: Do you agree ...".
     Told told();
     const std::vector<Shown>& shown() const { return m_shown; }
-    std::vector<QString> texts() const;
     void clear() { m_shown.clear(); }
 
   private:

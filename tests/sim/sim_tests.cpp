@@ -7,15 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include "PanelSimulator.h"
 #include "SimText.h"
 #include "exchange/PanelExchange.h"
 #include "records/CameraTable.h"
 #include "wire/Commands.h"
 
 // The simulated panel as only its own tests see it: the program's options and camera file, the
-// line it prints per exchange, several addresses at once, and what its faults put on the wire
-// where the product cannot tell. Its answers themselves are checked by every page test.
+// line it prints per exchange and several addresses at once. Its answers and its faults are
+// exercised by every page test and the hostile-panel matrix.
 
 namespace trx::sim {
 namespace {
@@ -150,29 +149,6 @@ TEST(PanelSimProgram, ServesEveryAddressWithTheFilesCamerasAndPrintsEachExchange
     EXPECT_TRUE(sim.waitForFinished(2000) && held.waitForDisconnected(2000));
     EXPECT_LT(clock.elapsed(), 2000);
     EXPECT_EQ(std::tuple(sim.exitStatus(), sim.exitCode()), std::tuple(QProcess::NormalExit, 0));
-}
-
-// A trickled reply comes a byte at a time; an oversize one fills the tool's whole buffer and
-// still sums to 0 there.
-TEST(PanelSimFaults, TrickleAndOversizeReachTheWire) {
-    PanelSimulator sim;
-    ASSERT_TRUE(sim.start({"127.0.0.2"}));
-    const auto request = [&](Fault fault, FaultOptions options) {
-        sim.setFault("127.0.0.2", fault, options);
-        return PanelExchange(sim.port(), {1000ms, 1000ms, 3000ms})
-            .request(makeAddress(127, 0, 0, 2), command::kSetDataRequest);
-    };
-    const std::vector<std::uint8_t> settings{0x89, 0x80, 2, 2, 0, 0, 1, 0xFF, 0xF3};
-    const auto started = std::chrono::steady_clock::now();
-    const ExchangeResult trickled = request(Fault::Trickle, {.pieceDelay = 10ms});
-    EXPECT_GE(std::chrono::steady_clock::now() - started, 8 * 10ms);
-    EXPECT_EQ(std::tuple(trickled.outcome, trickled.bytes),
-              std::tuple(ExchangeOutcome::Ok, settings));
-    std::vector<std::uint8_t> padded = settings;
-    padded.resize(ReplyBuffer::kCapacity, 0);
-    const ExchangeResult oversize = request(Fault::OversizeReply, {.oversizeLength = 6000});
-    EXPECT_EQ(std::tuple(oversize.outcome, oversize.bytes),
-              std::tuple(ExchangeOutcome::Ok, padded));
 }
 
 }  // namespace

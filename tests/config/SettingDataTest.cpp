@@ -1,11 +1,20 @@
 #include <QElapsedTimer>
 
+#include "pagebase/SettingPageTexts.h"
 #include "pages/config/SettingData.h"
 #include "support/PageFixture.h"
 #include "wire/Commands.h"
 
 namespace trx::test {
 namespace {
+
+// The two failures that no panel can bring about end to end: a command line the socket would
+// not take, told on a read, and no socket at all, told on a write. Every other text both pages
+// give is met in the hostile-panel matrix.
+TEST(SettingPageTexts, FailuresNoPanelCanCause) {
+    EXPECT_EQ(settingReadFailureText(ExchangeOutcome::CommandSendFailed), u"Socket error.");
+    EXPECT_EQ(settingWriteFailureText(ExchangeOutcome::SocketCreateFailed), u"Command Error!!");
+}
 
 using SettingDataPage = PageFixture<SettingData>;
 

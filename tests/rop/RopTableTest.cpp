@@ -64,8 +64,9 @@ TEST(RopTableTest, ListReadIsJudgedByOutcomeAndBytes) {
     using enum RopListReadVerdict;
     using B = std::vector<std::uint8_t>;
     // B(n): n zeros, which sum to 0; B(n, 1) does not. A reply too short for a list is refused
-    // though it sums to 0; a reply that broke off is refused however its bytes sum. (The page's
-    // tests meet the bad checksum, the empty reply, the silent panel and no panel end to end.)
+    // though it sums to 0; a reply that broke off is refused however its bytes sum. (The
+    // hostile-panel matrix meets the bad checksum, the empty, short and oversize replies, the
+    // silent panel and no panel end to end.)
     EXPECT_EQ(judgeRopListRead(CommandSendFailed, {}), SocketError);
     EXPECT_EQ(judgeRopListRead(SocketCreateFailed, {}), CommandError);
     EXPECT_EQ(judgeRopListRead(Ok, B(501)), Accept);

@@ -104,7 +104,7 @@ TEST_F(WidgetsTest, AddressSetClearAndKeyboardUse) {
               u"999 is not a valid entry. Please specify a value between 0 and 255."_s);
 }
 
-TEST_F(WidgetsTest, SaveTakesEachFieldOrStopsAtTheFirstBadOneWithTheFrameworkText) {
+TEST_F(WidgetsTest, SaveTakesEachFieldOrStopsAtTheFirstBadOneWithTheStandardText) {
     // Entries for a field between two others, and the message each of them shows; none when
     // it is taken.
     const std::pair<QStringList, QString> rows[] = {
@@ -116,7 +116,6 @@ TEST_F(WidgetsTest, SaveTakesEachFieldOrStopsAtTheFirstBadOneWithTheFrameworkTex
     for (const auto& [entries, message] : rows) {
         for (const QString& entered : entries) {
             SCOPED_TRACE(entered.toStdString());
-            m_messages.clear();
             m_before->setText(u"12"_s);
             m_before->setFocus();
             m_after->setText(entered);
@@ -132,12 +131,8 @@ TEST_F(WidgetsTest, SaveTakesEachFieldOrStopsAtTheFirstBadOneWithTheFrameworkTex
                       taken ? std::tuple(12U, entered.trimmed().toUInt(), u"12"_s, false)
                             : std::tuple(12U, 35300U, u"old"_s, true));
             // A bad field is refused with a warning, focused and selected for retyping.
-            EXPECT_EQ(m_messages.texts(), std::vector<QString>(taken ? 0 : 1, message));
-            for (const test::FakeMessageBoxes::Shown& shown : m_messages.shown()) {
-                EXPECT_EQ(std::tuple(shown.caption, shown.icon, shown.buttons),
-                          std::tuple(applicationCaption(), MessageBoxes::Icon::Warning,
-                                     MessageBoxes::Buttons::Ok));
-            }
+            EXPECT_EQ(m_messages.told(),
+                      test::Told(taken ? 0 : 1, "Warning: " + message.toStdString()));
             EXPECT_EQ(m_after->hasFocus(), !taken);
             EXPECT_EQ(m_after->selectedText(), taken ? QString() : entered);
         }
@@ -182,8 +177,7 @@ TEST_F(WidgetsTest, LoadAndSaveMoveEveryKindOfValue) {
     EXPECT_TRUE(exchange(Dir::Save));
     EXPECT_EQ(std::tuple(name, selection.selectorPosition(), entry, radio, address),
               std::tuple(u"admin"_s, 1, 5, 7, makeAddress(192, 168, 0, 130)));
-    EXPECT_EQ(m_messages.texts(),
-              std::vector<QString>{u"Please enter no more than 8 characters."_s});
+    EXPECT_EQ(m_messages.told(), test::Told{"Warning: Please enter no more than 8 characters."});
     // The position moves but the target stays; with nothing checked the radio member stays.
     m_before->setText(u"eightchr"_s);
     EXPECT_FALSE(exchange(Dir::Save));

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <numeric>
 
 #include "records/CameraListForm.h"
 #include "records/CameraListRules.h"
@@ -12,30 +11,6 @@ using V = std::vector<std::uint8_t>;
 
 V bytesOf(const CameraTable& t, std::size_t at = 0, std::size_t n = CameraTable::kSize) {
     return V(t.bytes().data() + at, t.bytes().data() + at + n);
-}
-
-TEST(CameraTable, DefaultsHoldTheFactoryBytesSumTo61AndSealWithC3) {
-    CameraTable t = CameraTable::defaults();
-    V e(CameraTable::kSize);
-    const auto put = [&e](std::size_t at, const V& bytes) {
-        std::copy(bytes.begin(), bytes.end(), e.data() + at);
-    };
-    // Panel address, mask and gateway; no MACs; each row's address and port 80, mask, gateway.
-    put(0, {192, 168, 0, 130, 255, 255, 255, 0, 192, 168, 0, 1});
-    for (std::size_t r = 0; r < CameraTable::kRowCount; ++r) {
-        put(126 + 6 * r, {192, 168, 0, static_cast<std::uint8_t>(10 + r), 0, 80});
-        put(240 + 4 * r, {255, 255, 255, 0});
-        put(316 + 4 * r, {192, 168, 0, 1});
-    }
-    // CCU Serial in C01; serial camera 1, mode code 0 (Serial Mode, CCU); the uninterpreted
-    // 192.168.0.8:60030 with its mask and gateway, and a sequence 0..4; no models or marks.
-    put(392, {1});
-    put(411, {1,   0,   0,   0, 0,   0,   0, 0, 192, 168, 0, 8, 0xEA, 0x7E,
-              255, 255, 255, 0, 192, 168, 0, 1, 0,   0,   1, 2, 3,    4});
-    EXPECT_EQ(bytesOf(t), e);
-    EXPECT_EQ(std::accumulate(e.begin(), e.end(), 0u) % 256u, 61u);
-    t.seal();
-    EXPECT_EQ(t.bytes()[668], 0xC3);
 }
 
 // Codes outside the tables: a mode code above 5 reads as Serial Mode, CCU; a type code without a

@@ -6,7 +6,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,15 +21,15 @@ namespace trx {
 namespace {
 
 using namespace std::chrono_literals;
-using test::ScriptedPeer;
+using Peer = test::ScriptedPeer;
 using Clock = std::chrono::steady_clock;
+using O = ExchangeOutcome;
 
 const PanelAddress kLoopback = makeAddress(127, 0, 0, 1);
-const std::string kAck(panel_line::kAcknowledge);
-
-ExchangeLimits fastLimits() {
-    return {.connect = 1000ms, .idle = 300ms, .total = 3000ms};
-}
+const ExchangeLimits kLimits{.connect = 1000ms, .idle = 300ms, .total = 3000ms};
+const std::string kAck = std::string(panel_line::kAcknowledge) + '\0';
+const std::string kRequest(command::kSetDataRequest);
+const std::string kWrite(command::kSetDataChange);
 
 std::string text(const std::vector<std::uint8_t>& bytes) {
     return {bytes.begin(), bytes.end()};
@@ -39,124 +41,132 @@ std::string sealed(std::string block, std::size_t index) {
 }
 
 const std::string kSettings = sealed(std::string("\x89\x80\x02\x02\x00\x00\x01\xFF\x00", 9), 8);
-const std::vector<std::uint8_t> kSettingsBlock(kSettings.begin(), kSettings.end());
+const std::vector<std::uint8_t> kBlock(kSettings.begin(), kSettings.end());
+// A reply of 4096 bytes that sum to 0, and more after them that would not.
+const std::string kFull = sealed(std::string(4096, '\x11'), 4095) + std::string(1000, '\x01');
+// A reply whose first 4096 bytes do not sum to 0, though the whole would.
+const std::string kSumsPastTheBuffer = sealed('\x01' + std::string(5000, '\x11'), 5000);
 
-// --- request ---------------------------------------------------------------------------------
+// One exchange against a peer that plays the script: the outcome, the bytes handed back, how
+// long it took. The peer must have received the command line exactly, and the block only where
+// it read one; a peer that holds the connection must see it closed.
+struct Case {
+    const char* name;
+    std::vector<Peer::Step> script;
+    ExchangeOutcome outcome;
+    std::optional<std::string> handedBack = "";  // none: some bytes, whichever
+    std::chrono::milliseconds atLeast{0};
+    std::chrono::milliseconds below{1500};
+    std::chrono::milliseconds total = kLimits.total;
+};
+const Peer::Step kLine = Peer::readLine(), kHold = Peer::hold();
 
-TEST(Request, SendsTheLineExactlyAndTakesTheReplyUntilClose) {
-    ScriptedPeer peer(
-        {ScriptedPeer::readLine(), ScriptedPeer::send(kSettings), ScriptedPeer::close()});
-    PanelExchange exchange(peer.port(), fastLimits());
-    const ExchangeResult result = exchange.request(kLoopback, command::kSetDataRequest);
-    EXPECT_EQ(result.outcome, ExchangeOutcome::Ok);
-    EXPECT_EQ(text(result.bytes), kSettings);
-    EXPECT_EQ(result.bytes.back(), 0xF3);
-    EXPECT_EQ(peer.received(), "TRX900 SETDATA SETTING REQ\r\n");
-}
-
-TEST(Request, EmptyReplyPassesTheChecksum) {
-    ScriptedPeer peer({ScriptedPeer::readLine(), ScriptedPeer::close()});
-    PanelExchange exchange(peer.port(), fastLimits());
-    const ExchangeResult result = exchange.request(kLoopback, command::kCameraListRequest);
-    EXPECT_EQ(result.outcome, ExchangeOutcome::Ok);
-    EXPECT_TRUE(result.bytes.empty());
-}
-
-TEST(Request, ChecksumIsTakenModulo256) {
-    ScriptedPeer sum256(
-        {ScriptedPeer::readLine(), ScriptedPeer::send("\x80\x80"), ScriptedPeer::close()});
-    EXPECT_EQ(PanelExchange(sum256.port(), fastLimits())
-                  .request(kLoopback, command::kAuthRequest)
-                  .outcome,
-              ExchangeOutcome::Ok);
-    ScriptedPeer sum1(
-        {ScriptedPeer::readLine(), ScriptedPeer::send("\x80\x81"), ScriptedPeer::close()});
-    EXPECT_EQ(
-        PanelExchange(sum1.port(), fastLimits()).request(kLoopback, command::kAuthRequest).outcome,
-        ExchangeOutcome::ChecksumFailed);
-}
-
-TEST(Request, AssemblesAReplyThatArrivesInSmallPieces) {
-    ScriptedPeer peer({ScriptedPeer::readLine(), ScriptedPeer::sendPieces(kSettings, 2ms),
-                       ScriptedPeer::close()});
-    const ExchangeResult result =
-        PanelExchange(peer.port(), fastLimits()).request(kLoopback, command::kSetDataRequest);
-    EXPECT_EQ(result.outcome, ExchangeOutcome::Ok);
-    EXPECT_EQ(text(result.bytes), kSettings);
-}
-
-TEST(Request, CutsAReplyAt4096BytesAndChecksOnlyThose) {
-    // The first 4096 bytes sum to 0; what follows would not.
-    std::string reply = sealed(std::string(4096, '\x11'), 4095) + std::string(1000, '\x01');
-    ScriptedPeer peer({ScriptedPeer::readLine(), ScriptedPeer::send(reply), ScriptedPeer::hold()});
+void expectExchange(const Case& c, bool write) {
+    Peer peer(c.script);
+    PanelExchange exchange(peer.port(), {kLimits.connect, kLimits.idle, c.total});
     const auto started = Clock::now();
     const ExchangeResult result =
-        PanelExchange(peer.port(), fastLimits()).request(kLoopback, command::kCameraListRequest);
-    EXPECT_EQ(result.outcome, ExchangeOutcome::Ok);
-    ASSERT_EQ(result.bytes.size(), 4096u) << outcomeName(result.outcome);
-    EXPECT_EQ(text(result.bytes), reply.substr(0, 4096));
-    // A full buffer ends the read: no wait for the panel's close.
-    EXPECT_LT(Clock::now() - started, 250ms);
-
-    // The whole reply would sum to 0, its first 4096 bytes do not.
-    std::string bad = sealed('\x01' + std::string(5000, '\x11'), 5000);
-    ScriptedPeer badPeer({ScriptedPeer::readLine(), ScriptedPeer::send(bad), ScriptedPeer::hold()});
-    EXPECT_EQ(PanelExchange(badPeer.port(), fastLimits())
-                  .request(kLoopback, command::kCameraListRequest)
-                  .outcome,
-              ExchangeOutcome::ChecksumFailed);
-}
-
-TEST(Request, SilentPanelIsCutOffByTheIdleLimitAndItsBytesHandedBack) {
-    ScriptedPeer peer(
-        {ScriptedPeer::readLine(), ScriptedPeer::send("\x01\x02\x03"), ScriptedPeer::hold()});
-    const auto started = Clock::now();
-    const ExchangeResult result =
-        PanelExchange(peer.port(), fastLimits()).request(kLoopback, command::kRopListRequest);
+        write ? exchange.write(kLoopback, kWrite, kBlock) : exchange.request(kLoopback, kRequest);
     const auto took = Clock::now() - started;
-    EXPECT_EQ(result.outcome, ExchangeOutcome::ReceiveFailed);
-    EXPECT_EQ(text(result.bytes), "\x01\x02\x03");
-    EXPECT_GE(took, 250ms);
-    EXPECT_LT(took, 1500ms);
-    EXPECT_EQ(peer.received(), "TRX900 ROP LIST SETTING REQ\r\n");
-    EXPECT_TRUE(peer.sawClientClose());
+    EXPECT_EQ(result.outcome, c.outcome) << outcomeName(result.outcome);
+    EXPECT_EQ(text(result.bytes), c.handedBack.value_or(text(result.bytes)));
+    EXPECT_FALSE(!c.handedBack && result.bytes.empty());
+    EXPECT_TRUE(took >= c.atLeast && took < c.below) << (took / 1ms) << " ms";
+    const bool blockRead = std::ranges::any_of(
+        c.script, [](const Peer::Step& s) { return s.kind == Peer::Step::Kind::ReadBytes; });
+    EXPECT_EQ(peer.received(), (write ? kWrite : kRequest) + (blockRead ? kSettings : ""));
+    EXPECT_EQ(peer.sawClientClose(), c.script.back().kind == Peer::Step::Kind::Hold);
 }
 
-TEST(Request, TricklingPanelIsCutOffByTheWholeExchangeLimit) {
-    // A byte every 50 ms never trips the idle limit; the exchange's own limit ends it.
-    ScriptedPeer peer(
-        {ScriptedPeer::readLine(), ScriptedPeer::sendPieces(std::string(60, 'x'), 50ms)});
-    const auto started = Clock::now();
-    const ExchangeResult result =
-        PanelExchange(peer.port(), {.connect = 1000ms, .idle = 300ms, .total = 600ms})
-            .request(kLoopback, command::kRopListRequest);
-    const auto took = Clock::now() - started;
-    EXPECT_EQ(result.outcome, ExchangeOutcome::ReceiveFailed);
-    EXPECT_FALSE(result.bytes.empty());
-    EXPECT_GE(took, 550ms);
-    EXPECT_LT(took, 1500ms);
+// The reply is read until the panel closes, at most 4096 bytes, which must sum to 0: a full
+// buffer ends the read at once. A panel that goes quiet is cut off by the idle limit and what it
+// sent handed back; one that keeps trickling by the exchange's own limit. (The whole, empty and
+// trickled replies of a healthy panel are the hostile-panel matrix's.)
+const Case kRequests[] = {
+    {"CutAtTheBuffer", {kLine, Peer::send(kFull), kHold}, O::Ok, kFull.substr(0, 4096), 0ms, 250ms},
+    {"SumsOnlyPastTheBuffer", {kLine, Peer::send(kSumsPastTheBuffer), kHold}, O::ChecksumFailed},
+    {"Silent", {kLine, Peer::send("\x01\x02\x03"), kHold}, O::ReceiveFailed, "\x01\x02\x03", 250ms},
+    {"Trickling",
+     {kLine, Peer::send(std::string(60, 'x'), 50ms)},
+     O::ReceiveFailed,
+     std::nullopt,
+     550ms,
+     1500ms,
+     600ms},
+};
+
+// The block goes out only after all 26 bytes of the acknowledgement and the byte after them; a
+// result line must end too. (Which lines are the acknowledgement is startsWith's; a refused "NG",
+// a close before the result and a healthy write are the matrix's.)
+const Case kWrites[] = {
+    {"AcknowledgementWithoutTrailer",
+     {kLine, Peer::send(std::string(panel_line::kAcknowledge))},
+     O::ReceiveFailed},
+    {"SilentBeforeTheResultLineEnds",
+     {kLine, Peer::send(kAck), Peer::readBytes(9), Peer::send("WRITE OK\r"), kHold},
+     O::ResultReceiveFailed},
+};
+
+class Request : public ::testing::TestWithParam<Case> {};
+TEST_P(Request, EndsAsItShould) {
+    expectExchange(GetParam(), false);
 }
+class Write : public ::testing::TestWithParam<Case> {};
+TEST_P(Write, EndsAsItShould) {
+    expectExchange(GetParam(), true);
+}
+const auto kCaseName = [](const auto& info) { return std::string(info.param.name); };
+INSTANTIATE_TEST_SUITE_P(Replies, Request, ::testing::ValuesIn(kRequests), kCaseName);
+INSTANTIATE_TEST_SUITE_P(Replies, Write, ::testing::ValuesIn(kWrites), kCaseName);
 
-// --- opening ---------------------------------------------------------------------------------
+// The peer resets the connection at a point it picks in what the tool has sent. A command line
+// or block far larger than the socket buffers cannot have left the tool when the reset comes, so
+// its send fails every time; a reset after the whole block fails the result line.
+struct ResetCase {
+    const char* name;
+    std::size_t commandBytes;  // 0: the real command line
+    std::size_t blockBytes;
+    std::vector<Peer::Step> script;
+    ExchangeOutcome expected;
+};
+constexpr std::size_t kHuge = 64 << 20;
 
-TEST(Open, RefusedConnectionAndAddressZeroFailAtConnecting) {
-    std::uint16_t unusedPort = 0;
-    {
-        ScriptedPeer closed({});  // listens, then goes away with its port
-        unusedPort = closed.port();
-        PanelExchange(closed.port(), {.connect = 200ms, .idle = 200ms, .total = 1000ms})
-            .request(kLoopback, command::kAuthRequest);
-    }
-    EXPECT_EQ(
-        PanelExchange(unusedPort, fastLimits()).request(kLoopback, command::kAuthRequest).outcome,
-        ExchangeOutcome::ConnectFailed);
-    ScriptedPeer local({ScriptedPeer::hold()});
-    EXPECT_EQ(PanelExchange(local.port(), fastLimits()).request(0, command::kAuthRequest).outcome,
-              ExchangeOutcome::ConnectFailed);
-    EXPECT_EQ(PanelExchange(local.port(), fastLimits()).notify(0, command::kRopConnectionCheck),
-              ExchangeOutcome::ConnectFailed);
+class ResetDuringExchange : public ::testing::TestWithParam<ResetCase> {};
+TEST_P(ResetDuringExchange, FailsAtTheStepItWasOn) {
+    const ResetCase& c = GetParam();
+    const std::string command = c.commandBytes ? std::string(c.commandBytes, 'C') : kWrite;
+    Peer peer(c.script);
+    EXPECT_EQ(PanelExchange(peer.port(), kLimits)
+                  .write(kLoopback, command, std::vector<std::uint8_t>(c.blockBytes, 0))
+                  .outcome,
+              c.expected);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Write, ResetDuringExchange,
+    ::testing::Values(
+        ResetCase{
+            "inCommand", kHuge, 9, {Peer::readBytes(1000), Peer::reset()}, O::CommandSendFailed},
+        ResetCase{"inBlock",
+                  0,
+                  kHuge,
+                  {Peer::readLine(), Peer::send(kAck), Peer::readBytes(1000), Peer::reset()},
+                  O::BlockSendFailed},
+        ResetCase{"afterBlock",
+                  0,
+                  9,
+                  {Peer::readLine(), Peer::send(kAck), Peer::readBytes(9), Peer::reset()},
+                  O::ResultReceiveFailed}),
+    kCaseName);
+
+// Address 0 is no panel: it is never dialled, not even where the stack would take it for this
+// host. (A refused connection is the matrix's.)
+TEST(Open, AddressZeroFailsAtConnecting) {
+    Peer local({kHold});
+    EXPECT_EQ(PanelExchange(local.port(), kLimits).request(0, kRequest).outcome, O::ConnectFailed);
+    EXPECT_EQ(PanelExchange(local.port(), kLimits).notify(0, command::kRopConnectionCheck),
+              O::ConnectFailed);
     // Let the waiting peer go; it must never have seen a connection from address 0.
-    PanelExchange(local.port(), fastLimits()).notify(kLoopback, command::kRopConnectionCheck);
+    PanelExchange(local.port(), kLimits).notify(kLoopback, command::kRopConnectionCheck);
     EXPECT_EQ(local.received(), "TRX900 ROP LIST SETTING CHECK\r\n");
 }
 
@@ -176,15 +186,13 @@ TEST(Open, UnansweredConnectionAttemptIsCutOffByTheConnectLimit) {
         ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
     }
     pauseExcludingUserInput(50ms);
-
     const auto started = Clock::now();
-    const ExchangeResult result =
-        PanelExchange(ntohs(addr.sin_port), {.connect = 300ms, .idle = 5000ms, .total = 5000ms})
-            .request(kLoopback, command::kAuthRequest);
+    EXPECT_EQ(PanelExchange(ntohs(addr.sin_port), {300ms, 5000ms, 5000ms})
+                  .request(kLoopback, kRequest)
+                  .outcome,
+              O::ConnectFailed);
     const auto took = Clock::now() - started;
-    EXPECT_EQ(result.outcome, ExchangeOutcome::ConnectFailed);
-    EXPECT_GE(took, 290ms);
-    EXPECT_LT(took, 1500ms);
+    EXPECT_TRUE(took >= 290ms && took < 1500ms);
     for (int fd : fillers) {
         ::close(fd);
     }
@@ -192,7 +200,7 @@ TEST(Open, UnansweredConnectionAttemptIsCutOffByTheConnectLimit) {
 }
 
 TEST(Open, NoSocketLeftToCreateGivesSocketCreateFailed) {
-    ScriptedPeer peer({ScriptedPeer::hold()});
+    Peer peer({kHold});
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
     // Find the lowest free descriptor and allow no more than that.
@@ -202,153 +210,11 @@ TEST(Open, NoSocketLeftToCreateGivesSocketCreateFailed) {
     rlimit tight = saved;
     tight.rlim_cur = static_cast<rlim_t>(probe);
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
-    const ExchangeResult result =
-        PanelExchange(peer.port(), fastLimits()).request(kLoopback, command::kAuthRequest);
+    const ExchangeResult result = PanelExchange(peer.port(), kLimits).request(kLoopback, kRequest);
     ::setrlimit(RLIMIT_NOFILE, &saved);
-    EXPECT_EQ(result.outcome, ExchangeOutcome::SocketCreateFailed);
-    PanelExchange(peer.port(), fastLimits()).notify(kLoopback, command::kRopConnectionCheck);
+    EXPECT_EQ(result.outcome, O::SocketCreateFailed);
+    PanelExchange(peer.port(), kLimits).notify(kLoopback, command::kRopConnectionCheck);
     EXPECT_EQ(peer.received(), "TRX900 ROP LIST SETTING CHECK\r\n");
-}
-
-// --- write -----------------------------------------------------------------------------------
-
-TEST(Write, SendsTheBlockOnlyAfterTheFullAcknowledgementAndReturnsTheResultLine) {
-    ScriptedPeer peer(
-        {ScriptedPeer::readLine(), ScriptedPeer::send(kAck + '\0'), ScriptedPeer::readBytes(9),
-         ScriptedPeer::send(std::string("WRITE OK\r\n\0", 11)), ScriptedPeer::close()});
-    const ExchangeResult result = PanelExchange(peer.port(), fastLimits())
-                                      .write(kLoopback, command::kSetDataChange, kSettingsBlock);
-    EXPECT_EQ(result.outcome, ExchangeOutcome::Ok);
-    EXPECT_EQ(text(result.bytes), std::string("WRITE OK\r\n\0", 11));
-    EXPECT_EQ(peer.received(), "TRX900 SETDATA SETTING CHANGE\r\n" + kSettings);
-}
-
-TEST(Write, SplitAcknowledgementCompletesOnlyWithItsLastPiece) {
-    ScriptedPeer peer({ScriptedPeer::readLine(), ScriptedPeer::send("TRX900 SETTING"),
-                       ScriptedPeer::pause(60ms), ScriptedPeer::send(" CHANGE OK\r\n"),
-                       ScriptedPeer::pause(60ms),
-                       // Nothing may have arrived before the final byte of the line.
-                       ScriptedPeer::send(std::string(1, '\x7F')), ScriptedPeer::readBytes(2),
-                       ScriptedPeer::sendPieces("WRITE OK\r\nZ", 3ms), ScriptedPeer::close()});
-    const std::vector<std::uint8_t> block{0x01, 0xFF};
-    const ExchangeResult result =
-        PanelExchange(peer.port(), fastLimits()).write(kLoopback, command::kRopListChange, block);
-    EXPECT_EQ(result.outcome, ExchangeOutcome::Ok);
-    EXPECT_EQ(text(result.bytes), "WRITE OK\r\nZ");
-    EXPECT_EQ(peer.received(), "TRX900 ROP LIST SETTING CHANGE\r\n\x01\xFF");
-}
-
-struct RefusedAck {
-    const char* name;
-    std::string line;
-};
-
-class WriteRefused : public ::testing::TestWithParam<RefusedAck> {};
-
-TEST_P(WriteRefused, NeverSendsTheBlock) {
-    ScriptedPeer peer(
-        {ScriptedPeer::readLine(), ScriptedPeer::send(GetParam().line), ScriptedPeer::hold()});
-    const ExchangeResult result = PanelExchange(peer.port(), fastLimits())
-                                      .write(kLoopback, command::kAuthChange, kSettingsBlock);
-    EXPECT_EQ(result.outcome, ExchangeOutcome::NotAcknowledged);
-    EXPECT_EQ(peer.received(), "TRX900 AUTH SETTING CHANGE\r\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Acknowledgements, WriteRefused,
-    ::testing::Values(RefusedAck{"ng", std::string("TRX900 SETTING CHANGE NG\r\n\0", 27)},
-                      RefusedAck{"lowercase", std::string("trx900 setting change ok\r\n\0", 27)},
-                      RefusedAck{"short", std::string("OK\r\n\0", 5)},
-                      RefusedAck{"shifted", std::string(" TRX900 SETTING CHANGE OK\r\n\0", 28)}),
-    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
-
-TEST(Write, AcknowledgementWithoutItsTrailingByteIsNotEnough) {
-    ScriptedPeer peer({ScriptedPeer::readLine(), ScriptedPeer::send(kAck), ScriptedPeer::close()});
-    const ExchangeResult result =
-        PanelExchange(peer.port(), fastLimits())
-            .write(kLoopback, command::kRopListChange, std::vector<std::uint8_t>{0x00, 0x00});
-    EXPECT_EQ(result.outcome, ExchangeOutcome::ReceiveFailed);
-    EXPECT_EQ(peer.received(), "TRX900 ROP LIST SETTING CHANGE\r\n");
-}
-
-TEST(Write, PanelClosingOrFallingSilentBeforeTheResultLine) {
-    ScriptedPeer closing({ScriptedPeer::readLine(), ScriptedPeer::send(kAck + '\0'),
-                          ScriptedPeer::readBytes(9), ScriptedPeer::close()});
-    EXPECT_EQ(PanelExchange(closing.port(), fastLimits())
-                  .write(kLoopback, command::kSetDataChange, kSettingsBlock)
-                  .outcome,
-              ExchangeOutcome::ResultReceiveFailed);
-
-    ScriptedPeer silent({ScriptedPeer::readLine(), ScriptedPeer::send(kAck + '\0'),
-                         ScriptedPeer::readBytes(9), ScriptedPeer::send("WRITE OK\r"),
-                         ScriptedPeer::hold()});
-    const auto started = Clock::now();
-    EXPECT_EQ(PanelExchange(silent.port(), fastLimits())
-                  .write(kLoopback, command::kSetDataChange, kSettingsBlock)
-                  .outcome,
-              ExchangeOutcome::ResultReceiveFailed);
-    EXPECT_LT(Clock::now() - started, 1500ms);
-}
-
-// The peer resets the connection at a point it picks in what the tool has sent. A command line
-// or block far larger than the socket buffers cannot have left the tool when the reset comes, so
-// its send fails every time; a reset after the whole block fails the result line.
-struct ResetCase {
-    const char* name;
-    std::size_t commandBytes;  // 0: the real command line
-    std::size_t blockBytes;
-    std::vector<ScriptedPeer::Step> script;
-    ExchangeOutcome expected;
-};
-
-class ResetDuringExchange : public ::testing::TestWithParam<ResetCase> {};
-
-TEST_P(ResetDuringExchange, FailsAtTheStepItWasOn) {
-    const ResetCase& c = GetParam();
-    const std::string command =
-        c.commandBytes ? std::string(c.commandBytes, 'C') : std::string(command::kSetDataChange);
-    const std::vector<std::uint8_t> block(c.blockBytes, 0);
-    ScriptedPeer peer(c.script);
-    EXPECT_EQ(PanelExchange(peer.port(), fastLimits()).write(kLoopback, command, block).outcome,
-              c.expected);
-}
-
-constexpr std::size_t kHuge = 64 << 20;
-
-INSTANTIATE_TEST_SUITE_P(
-    Write, ResetDuringExchange,
-    ::testing::Values(ResetCase{"inCommand",
-                                kHuge,
-                                9,
-                                {ScriptedPeer::readBytes(1000), ScriptedPeer::reset()},
-                                ExchangeOutcome::CommandSendFailed},
-                      ResetCase{"inBlock",
-                                0,
-                                kHuge,
-                                {ScriptedPeer::readLine(), ScriptedPeer::send(kAck + '\0'),
-                                 ScriptedPeer::readBytes(1000), ScriptedPeer::reset()},
-                                ExchangeOutcome::BlockSendFailed},
-                      ResetCase{"afterBlock",
-                                0,
-                                9,
-                                {ScriptedPeer::readLine(), ScriptedPeer::send(kAck + '\0'),
-                                 ScriptedPeer::readBytes(9), ScriptedPeer::reset()},
-                                ExchangeOutcome::ResultReceiveFailed}),
-    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
-
-// --- notify ----------------------------------------------------------------------------------
-
-TEST(Notify, ReadsNothingAndHoldsTheConnectionUntilTheExchangeEnds) {
-    ScriptedPeer peer({ScriptedPeer::readLine(), ScriptedPeer::send("unexpected answer\r\n\0"),
-                       ScriptedPeer::hold()});
-    {
-        PanelExchange exchange(peer.port(), fastLimits());
-        EXPECT_EQ(exchange.notify(kLoopback, command::kRopConnectionCheck), ExchangeOutcome::Ok);
-        pauseExcludingUserInput(150ms);
-        EXPECT_FALSE(peer.sawClientClose());
-    }
-    EXPECT_EQ(peer.received(), "TRX900 ROP LIST SETTING CHECK\r\n");
-    EXPECT_TRUE(peer.sawClientClose());
 }
 
 }  // namespace

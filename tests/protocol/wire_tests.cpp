@@ -13,38 +13,37 @@
 namespace trx {
 namespace {
 
-std::vector<std::uint8_t> bytesOf(std::string_view text) {
+using V = std::vector<std::uint8_t>;
+
+V bytesOf(std::string_view text) {
     return {text.begin(), text.end()};
 }
 
-TEST(Checksum, SealsTheSettingsBlockWithF3) {
-    std::array<std::uint8_t, 9> block{0x89, 0x80, 0x02, 0x02, 0x00, 0x00, 0x01, 0xFF, 0x00};
-    sealChecksum(block, 8);
-    EXPECT_EQ(block[8], 0xF3);
-    EXPECT_TRUE(checksumHolds(block));
-}
-
-TEST(Checksum, CountsBytesAfterTheChecksumPositionAndOverwritesTheOldByte) {
-    std::vector<std::uint8_t> block(670, 0);
-    block[668] = 0x55;  // a stale checksum must not take part
-    block[669] = 0x07;  // a byte after the checksum must
+// The sum is taken modulo 256 over the whole block: a stale checksum byte takes no part, a byte
+// after the checksum's place does. An index outside the block leaves it alone.
+TEST(Checksum, SealsAndHoldsModulo256) {
+    std::array<std::uint8_t, 9> settings{0x89, 0x80, 0x02, 0x02, 0x00, 0x00, 0x01, 0xFF, 0x00};
+    sealChecksum(settings, 8);
+    EXPECT_EQ(settings[8], 0xF3);
+    V block(670, 0);
     block[0] = 0x10;
+    block[668] = 0x55;
+    block[669] = 0x07;
     sealChecksum(block, 668);
-    EXPECT_EQ(block[668], static_cast<std::uint8_t>(256 - 0x17));
-    EXPECT_TRUE(checksumHolds(block));
+    EXPECT_EQ(block[668], 256 - 0x17);
+    V one{0x05};
+    sealChecksum(one, 3);
+    EXPECT_EQ(one, V{0x05});
+    for (const auto& [bytes, holds] : {std::pair{V{}, true},
+                                       {V{0x80, 0x80}, true},
+                                       {V{0x80, 0x81}, false},
+                                       {V{0x01}, false},
+                                       {block, true}}) {
+        EXPECT_EQ(checksumHolds(bytes), holds) << bytes.size();
+    }
 }
 
-TEST(Checksum, SumsModulo256) {
-    EXPECT_TRUE(checksumHolds(std::vector<std::uint8_t>{}));
-    EXPECT_TRUE(checksumHolds(std::vector<std::uint8_t>{0x80, 0x80}));   // 256
-    EXPECT_FALSE(checksumHolds(std::vector<std::uint8_t>{0x80, 0x81}));  // 257
-    EXPECT_FALSE(checksumHolds(std::vector<std::uint8_t>{0x01}));
-    std::vector<std::uint8_t> block{0x05};
-    sealChecksum(block, 3);  // outside the block: untouched
-    EXPECT_EQ(block, std::vector<std::uint8_t>{0x05});
-}
-
-TEST(PanelAddress, TextAndOctetsRoundTrip) {
+TEST(PanelAddress, TextOctetsAndStrictDottedQuads) {
     const PanelAddress a = makeAddress(192, 168, 0, 130);
     EXPECT_EQ(a, 0xC0A80082u);
     EXPECT_EQ(addressText(a), "192.168.0.130");
@@ -55,31 +54,21 @@ TEST(PanelAddress, TextAndOctetsRoundTrip) {
     writeAddress(wire, a);
     EXPECT_EQ(wire, (std::array<std::uint8_t, 4>{0xC0, 0xA8, 0x00, 0x82}));
     EXPECT_EQ(readAddress(wire), a);
-}
-
-TEST(PanelAddress, ParsesOnlyStrictDottedQuads) {
     for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1..2.3", "a.b.c.d", "1.2.3.4 ",
                             " 1.2.3.4", "1.2.3.0004", "-1.2.3.4"}) {
         EXPECT_FALSE(parseAddress(bad).has_value()) << bad;
     }
 }
 
-TEST(Commands, LengthsOfTheLinesThePanelCounts) {
-    EXPECT_EQ(command::kSearchStartRemoteCamera.size(), 40u);  // the longest
-    EXPECT_EQ(command::kCameraListRequest.size(), 23u);
-    EXPECT_EQ(command::kRopListRequest.size(), 29u);
-    EXPECT_EQ(command::kRopListChange.size(), 32u);
-    EXPECT_EQ(command::kRopConnectionCheck.size(), 31u);
-    EXPECT_EQ(panel_line::kAcknowledge.size(), 26u);
-}
-
 TEST(Commands, SearchLineFollowsFamilyAndPendingState) {
-    EXPECT_EQ(command::searchCommand(0, false), "TRX900 IP SET KEEP START CCU\r\n");
-    EXPECT_EQ(command::searchCommand(1, false), "TRX900 IP SET KEEP START REMOTE CAMERA\r\n");
-    EXPECT_EQ(command::searchCommand(2, false), "TRX900 IP SET KEEP START CAMCODER\r\n");
-    EXPECT_EQ(command::searchCommand(0, true), "TRX900 IP SET KEEP RETRY CCU\r\n");
-    EXPECT_EQ(command::searchCommand(1, true), "TRX900 IP SET KEEP RETRY REMOTE CAMERA\r\n");
-    EXPECT_EQ(command::searchCommand(2, true), "TRX900 IP SET KEEP RETRY CAMCODER\r\n");
+    const char* const families[] = {"CCU", "REMOTE CAMERA", "CAMCODER"};
+    for (int family = 0; family < 3; ++family) {
+        for (const bool pending : {false, true}) {
+            EXPECT_EQ(command::searchCommand(family, pending), std::string("TRX900 IP SET KEEP ") +
+                                                                   (pending ? "RETRY " : "START ") +
+                                                                   families[family] + "\r\n");
+        }
+    }
 }
 
 TEST(ReplyBuffer, LineCompletesOnlyWhenTheThirdLastByteIsCr) {
@@ -101,7 +90,7 @@ TEST(ReplyBuffer, LineCompletesOnlyWhenTheThirdLastByteIsCr) {
 
 TEST(ReplyBuffer, StopsAtItsCapacity) {
     ReplyBuffer buffer;
-    const std::vector<std::uint8_t> chunk(3000, 0xAB);
+    const V chunk(3000, 0xAB);
     EXPECT_EQ(buffer.append(chunk), 3000u);
     EXPECT_EQ(buffer.append(chunk), ReplyBuffer::kCapacity - 3000);
     EXPECT_TRUE(buffer.full());

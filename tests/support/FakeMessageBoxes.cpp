@@ -5,13 +5,7 @@ namespace trx::test {
 MessageBoxes::Answer FakeMessageBoxes::show(const QString& text, const QString& caption, Icon icon,
                                             Buttons buttons) {
     m_shown.push_back({text, caption, icon, buttons});
-    if (m_hook) {
-        m_hook(m_shown.back());
-    }
-    if (buttons == Buttons::Ok) {
-        return Answer::Ok;
-    }
-    if (m_answers.empty()) {
+    if (buttons == Buttons::Ok || m_answers.empty()) {
         return Answer::Ok;
     }
     const Answer answer = m_answers.front();
@@ -19,13 +13,19 @@ MessageBoxes::Answer FakeMessageBoxes::show(const QString& text, const QString& 
     return answer;
 }
 
-std::vector<QString> FakeMessageBoxes::texts() const {
-    std::vector<QString> result;
-    result.reserve(m_shown.size());
-    for (const Shown& s : m_shown) {
-        result.push_back(s.text);
+Told FakeMessageBoxes::told() {
+    static const char* const kIcons[] = {"Box", "Error", "Warning", "Info"};
+    Told lines;
+    for (const Shown& box : m_shown) {
+        std::string line = kIcons[static_cast<int>(box.icon)];
+        if (box.caption != applicationCaption()) {
+            line += '[' + box.caption.toStdString() + ']';
+        }
+        line += box.buttons == Buttons::OkCancel ? "?: " : ": ";
+        lines.push_back(line + box.text.toStdString());
     }
-    return result;
+    m_shown.clear();
+    return lines;
 }
 
 }  // namespace trx::test

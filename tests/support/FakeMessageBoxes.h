@@ -3,12 +3,14 @@
 #include <QString>
 
 #include <deque>
-#include <functional>
+#include <string>
 #include <vector>
 
 #include "pagebase/MessageBoxes.h"
 
 namespace trx::test {
+
+using Told = std::vector<std::string>;
 
 // Records every message box a page shows and answers confirmations from a script. With the
 // script empty, a confirmation is answered OK.
@@ -27,17 +29,16 @@ class FakeMessageBoxes final : public MessageBoxes {
     void script(std::initializer_list<Answer> answers) {
         m_answers.insert(m_answers.end(), answers);
     }
-    // Runs while a box is "open", e.g. to try a second operation from inside the first.
-    void onShow(std::function<void(const Shown&)> hook) { m_hook = std::move(hook); }
-
+    // The boxes shown since the last call, one line each: the icon ("Box" for none), the caption
+    // in brackets unless it is the application's, "?" for OK and Cancel, then the text:
+    // "Error: No Connect!!", "Box[Status]: Write OK", "Warning?: Do you agree ...".
+    Told told();
     const std::vector<Shown>& shown() const { return m_shown; }
-    std::vector<QString> texts() const;
     void clear() { m_shown.clear(); }
 
   private:
     std::vector<Shown> m_shown;
     std::deque<Answer> m_answers;
-    std::function<void(const Shown&)> m_hook;
 };
 
 }  // namespace trx::test

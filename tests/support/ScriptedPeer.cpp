@@ -13,9 +13,9 @@ namespace {
 // No script waits longer than this for its client, so a failing test cannot hang the suite.
 constexpr int kStepLimitMs = 15000;
 
-bool waitReadable(int fd, int timeoutMs) {
+bool waitReadable(int fd) {
     pollfd p{fd, POLLIN, 0};
-    return ::poll(&p, 1, timeoutMs) > 0;
+    return ::poll(&p, 1, kStepLimitMs) > 0;
 }
 
 }  // namespace
@@ -25,7 +25,6 @@ ScriptedPeer::ScriptedPeer(std::vector<Step> steps) : m_steps(std::move(steps)) 
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
     ::bind(m_listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
     ::listen(m_listener, 4);
     socklen_t len = sizeof addr;
@@ -35,9 +34,7 @@ ScriptedPeer::ScriptedPeer(std::vector<Step> steps) : m_steps(std::move(steps)) 
 }
 
 ScriptedPeer::~ScriptedPeer() {
-    if (m_thread.joinable()) {
-        m_thread.join();
-    }
+    received();
     ::close(m_listener);
 }
 
@@ -49,77 +46,52 @@ std::string ScriptedPeer::received() {
 }
 
 void ScriptedPeer::run() {
-    if (!waitReadable(m_listener, kStepLimitMs)) {
-        return;
-    }
-    const int fd = ::accept(m_listener, nullptr, nullptr);
+    const int fd = waitReadable(m_listener) ? ::accept(m_listener, nullptr, nullptr) : -1;
     if (fd < 0) {
         return;
     }
-    bool open = true;
-    auto readOne = [&](char& c) {
-        if (!waitReadable(fd, kStepLimitMs)) {
+    // Takes one byte into what was received; false once the client has closed or gone quiet.
+    bool closed = false;
+    const auto readOne = [&] {
+        char c = 0;
+        if (!waitReadable(fd)) {
             return false;
         }
-        return ::recv(fd, &c, 1, 0) == 1;
+        closed = ::recv(fd, &c, 1, 0) != 1;
+        if (!closed) {
+            m_received.push_back(c);
+        }
+        return !closed;
     };
     for (const Step& step : m_steps) {
         switch (step.kind) {
             case Step::Kind::Send:
-                ::send(fd, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL);
-                break;
-            case Step::Kind::SendPieces:
-                for (char c : step.bytes) {
-                    ::send(fd, &c, 1, MSG_NOSIGNAL);
+                for (std::size_t at = 0; at < step.bytes.size();) {
+                    const std::size_t n = step.delay.count() ? 1 : step.bytes.size() - at;
+                    ::send(fd, step.bytes.data() + at, n, MSG_NOSIGNAL);
+                    at += n;
                     std::this_thread::sleep_for(step.delay);
                 }
                 break;
-            case Step::Kind::ReadLine: {
-                char c = 0;
-                while (readOne(c)) {
-                    m_received.push_back(c);
-                    if (m_received.size() >= 2 && m_received.ends_with("\r\n")) {
-                        break;
-                    }
+            case Step::Kind::ReadLine:
+                while (readOne() && !m_received.ends_with("\r\n")) {
                 }
                 break;
-            }
-            case Step::Kind::ReadBytes: {
-                char c = 0;
-                for (std::size_t i = 0; i < step.count && readOne(c); ++i) {
-                    m_received.push_back(c);
+            case Step::Kind::ReadBytes:
+                for (std::size_t i = 0; i < step.count && readOne(); ++i) {
                 }
-                break;
-            }
-            case Step::Kind::Pause:
-                std::this_thread::sleep_for(step.delay);
-                break;
-            case Step::Kind::Close:
-                ::close(fd);
-                open = false;
                 break;
             case Step::Kind::Reset: {
                 linger l{1, 0};
                 ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
                 ::close(fd);
-                open = false;
-                break;
+                return;
             }
-            case Step::Kind::Hold: {
-                char buffer[512];
-                while (waitReadable(fd, kStepLimitMs)) {
-                    const auto n = ::recv(fd, buffer, sizeof buffer, 0);
-                    if (n <= 0) {
-                        m_sawClose = true;
-                        break;
-                    }
-                    m_received.append(buffer, static_cast<std::size_t>(n));
+            case Step::Kind::Hold:
+                while (readOne()) {
                 }
+                m_sawClose = closed;
                 break;
-            }
-        }
-        if (!open) {
-            return;
         }
     }
     ::close(fd);

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,20 +10,17 @@
 namespace trx::test {
 
 // A panel that plays a fixed script over a real loopback socket, byte for byte, for the cases
-// that need exact bytes and timing: it accepts one connection on 127.0.0.1 and runs its steps
-// in a thread of its own.
+// that need exact bytes and timing: it accepts one connection on 127.0.0.1, runs its steps in a
+// thread of its own and closes the connection when they end.
 class ScriptedPeer {
   public:
     struct Step {
         enum class Kind {
-            Send,        // send bytes
-            SendPieces,  // send bytes one at a time, pausing between them
-            ReadLine,    // read up to and including the next CR LF
-            ReadBytes,   // read exactly count bytes
-            Pause,       // wait
-            Close,       // close normally
-            Reset,       // close with a reset
-            Hold,        // read until the client closes (or the hold limit passes)
+            Send,       // send bytes, one at a time with the delay between them when it is set
+            ReadLine,   // read up to and including the next CR LF
+            ReadBytes,  // read exactly count bytes
+            Reset,      // close with a reset
+            Hold,       // read until the client closes (or the hold limit passes)
         };
         Kind kind;
         std::string bytes;
@@ -32,20 +28,16 @@ class ScriptedPeer {
         std::chrono::milliseconds delay{0};
     };
 
-    static Step send(std::string bytes) { return {Step::Kind::Send, std::move(bytes)}; }
-    static Step sendPieces(std::string bytes, std::chrono::milliseconds pause) {
-        return {Step::Kind::SendPieces, std::move(bytes), 0, pause};
+    static Step send(std::string bytes, std::chrono::milliseconds delay = {}) {
+        return {Step::Kind::Send, std::move(bytes), 0, delay};
     }
     static Step readLine() { return {Step::Kind::ReadLine, {}}; }
     static Step readBytes(std::size_t n) { return {Step::Kind::ReadBytes, {}, n}; }
-    static Step pause(std::chrono::milliseconds d) { return {Step::Kind::Pause, {}, 0, d}; }
-    static Step close() { return {Step::Kind::Close, {}}; }
     static Step reset() { return {Step::Kind::Reset, {}}; }
     static Step hold() { return {Step::Kind::Hold, {}}; }
 
     explicit ScriptedPeer(std::vector<Step> steps);
     ~ScriptedPeer();
-
     ScriptedPeer(const ScriptedPeer&) = delete;
     ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 

@@ -125,7 +125,7 @@ TEST_F(MainWindowTest, OpensOnConfigurationAndCarriesThePickedPanelAcrossTabs) {
               QStringList({u"Configuration trx::SettingData"_s, u"Camera List trx::IPSetting"_s,
                            u"UserAuth. trx::UserAuth"_s, u"ROP List trx::CTRX900IPSET"_s}));
     EXPECT_EQ(m_window.tabs()->currentWidget(), page(0));  // a real page of the tabs
-    EXPECT_TRUE(m_window.rect().contains(  // that fits the window
+    EXPECT_TRUE(m_window.rect().contains(                  // that fits the window
         QRect(page(0)->mapTo(&m_window, QPoint()), page(0)->size())));
     expectPages(0, u"TRX1(192.168.0.130)"_s, 1);
     EXPECT_EQ(m_window.selection().currentTarget(), makeAddress(192, 168, 0, 130));

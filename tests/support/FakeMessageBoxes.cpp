@@ -28,4 +28,13 @@ std::vector<QString> FakeMessageBoxes::texts() const {
     return result;
 }
 
+std::vector<std::string> FakeMessageBoxes::takeTold() {
+    std::vector<std::string> told;
+    for (const Shown& s : m_shown) {
+        told.push_back(std::to_string(static_cast<int>(s.icon)) + ": " + s.text.toStdString());
+    }
+    m_shown.clear();
+    return told;
+}
+
 }  // namespace trx::test

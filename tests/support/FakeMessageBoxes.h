@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "pagebase/MessageBoxes.h"
@@ -32,6 +33,8 @@ class FakeMessageBoxes final : public MessageBoxes {
 
     const std::vector<Shown>& shown() const { return m_shown; }
     std::vector<QString> texts() const;
+    // Every box since the last call as "<icon number>: <text>", forgotten then.
+    std::vector<std::string> takeTold();
     void clear() { m_shown.clear(); }
 
   private:

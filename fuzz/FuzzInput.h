@@ -22,13 +22,18 @@ using Bytes = std::vector<std::uint8_t>;
     std::abort();
 }
 
-// Whether `whole` begins with all of `head`.
-inline bool hasPrefix(std::span<const std::uint8_t> whole, std::span<const std::uint8_t> head) {
-    return whole.size() >= head.size() && std::equal(head.begin(), head.end(), whole.begin());
-}
-
 inline std::string_view asText(std::span<const std::uint8_t> bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+// Every record takes a read reply the same way: whole when it holds the block, its first bytes
+// becoming the block, else not at all.
+inline void requireTakenWhole(bool taken, std::span<const std::uint8_t> reply,
+                              std::span<const std::uint8_t> before,
+                              std::span<const std::uint8_t> after) {
+    const auto source = taken ? reply : before;
+    TRX_FUZZ_REQUIRE(taken == (reply.size() >= after.size()) && source.size() >= after.size() &&
+                     std::equal(after.begin(), after.end(), source.begin()));
 }
 
 // Reads a target's input front to back. Past the end every number reads as 0 and every piece as

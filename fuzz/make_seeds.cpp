@@ -22,7 +22,7 @@ namespace {
 using namespace std::literals;
 using trx::fuzz::Bytes;
 
-// One part of a seed: a byte, a range of bytes or characters as they are, or parts in turn.
+// A seed, or one part of it: a byte, a range of bytes or characters as they are, parts in turn.
 struct Part {
     Part(int byte) : bytes{static_cast<std::uint8_t>(byte)} {}
     template <typename Range>
@@ -36,7 +36,7 @@ struct Part {
 };
 
 // A number in `size` bytes, high byte first, as FuzzInput reads numbers and piece lengths.
-Bytes number(std::size_t value, int size) {
+Part number(std::size_t value, int size) {
     Bytes bytes;
     for (int shift = 8 * (size - 1); shift >= 0; shift -= 8) {
         bytes.push_back(static_cast<std::uint8_t>(value >> shift));
@@ -77,33 +77,31 @@ int main(int argc, char** argv) {
     trx::sim::PanelState panel =
         trx::sim::factoryState({panelAddress, trx::makeAddress(192, 168, 0, 131)});
     const Bytes table = sealed(trx::CameraTable::defaults().bytes(), cl::kChecksum);
-    const Bytes ropList = sealed(panel.ropList, trx::sim::kRopListChecksum);
     trx::CredentialsRecord login;
     login.buildBlock(trx::kDefaultUserName, trx::kDefaultPassword);
     trx::SettingsRecord settings;
     settings.seal();
 
     // REFRESH, then every form step in turn: IP Mode, C03 a CCU, C03 and C06 swapped, and a SET
-    // whose addresses and ports pass its checks.
-    Bytes addresses;
-    Bytes ports;
-    for (std::size_t row = 0; row < cl::kRows; ++row) {
-        const auto host = static_cast<std::uint8_t>(20 + row);
-        addresses = Part{addresses, number(trx::makeAddress(192, 168, 0, host), 4)}.bytes;
-        ports = Part{ports, number(80, 4)}.bytes;
+    // whose addresses (192.168.0.20 on) and ports (80) pass its checks.
+    Part steps{0, piece(2, table), Part{2, 129, 128, 128, 3, 130, 129, 4, 2, 5, 5}};
+    const auto rows = static_cast<int>(cl::kRows);
+    for (int row = 0; row < 2 * rows; ++row) {
+        steps = {steps, number(row < rows ? trx::makeAddress(192, 168, 0,
+                                                             static_cast<std::uint8_t>(20 + row))
+                                          : 80,
+                               4)};
     }
-    const Part steps{2, 129, 128, 128, 3, 130, 129, 4, 2, 5, 5};
-    const Part written = piece(1, trx::sim::panelLine(trx::panel_line::kWriteOk));
     write("camera_table_fuzzer", "form-steps",
-          {0, piece(2, table), steps, addresses, ports, number(panelAddress, 4), written, 1,
-           piece(2, table), 6, 0});
+          {steps, number(panelAddress, 4), 1, piece(2, table), 6, 0});
     // A search result in IP Mode, with the cameras the panel found flagged.
     panel.cameraTable[cl::kModeCode] = 2;
     panel.cameraTable[cl::kType] = 0;
     trx::sim::searchNetwork(panel.cameraTable, panel.network, 0);
     write("camera_table_fuzzer", "search", {3, piece(2, sealed(panel.cameraTable, cl::kChecksum))});
 
-    write("rop_list_fuzzer", "read", {0, 128, 129, ropList});
+    write("rop_list_fuzzer", "read",
+          {0, 128, 129, sealed(panel.ropList, trx::sim::kRopListChecksum)});
     write("settings_record_fuzzer", "read",
           {piece(1, settings.bytes()), number(35300, 4), 129, 128, 129, 129, 128, 133});
     write(
@@ -122,23 +120,26 @@ int main(int argc, char** argv) {
     write("panel_files_fuzzer", "list", trx::encodePanelList(list));
 
     // Write lines trickling in, a refused write, a reply in pieces and one too long to hold.
-    write("reply_buffer_fuzzer", "write",
-          {0x11, 1, trx::sim::acknowledgeLine(), trx::sim::panelLine(trx::panel_line::kWriteOk)});
+    const Bytes writeOk = trx::sim::panelLine(trx::panel_line::kWriteOk);
+    write("reply_buffer_fuzzer", "write", {0x11, 1, trx::sim::acknowledgeLine(), writeOk});
     write("reply_buffer_fuzzer", "refused", {0x10, trx::sim::notAcknowledgedLine()});
     write("reply_buffer_fuzzer", "reply", {0x42, 100, 7, table});
     write("reply_buffer_fuzzer", "oversize", {0xE1, 255, table, Bytes(6000 - table.size())});
 
-    // Every known command line: the requests each with a fault, the writes with a good block.
-    Bytes commands;
-    for (int i = 0; i <= 10; ++i) {
-        commands = Part{commands, 1, i, i + 2, number(5, 2), number(700, 2)}.bytes;
+    // Every command (searches for each family): the requests each with a fault, the writes with
+    // a good block.
+    Part commands{};
+    for (int i = 0; i < 11; ++i) {
+        const int search = std::max(i - 5, 0);  // kinds 5 and 6, each for the three families
+        commands = {commands,      1, i - search + search / 3, search % 3, i + 2, number(5, 2),
+                    number(700, 2)};
     }
     const Bytes blocks[] = {sealed(panel.settings, 8), sealed(panel.credentials, 66),
                             sealed(std::array<std::uint8_t, 2>{3, 0}, 1), table, table};
-    for (int i = 11; i <= 15; ++i) {
-        commands = Part{commands, 1, i, piece(2, blocks[i - 11])}.bytes;
+    for (int i = 0; i < 5; ++i) {
+        commands = {commands, 1, 7 + i, 0, piece(2, blocks[i])};
     }
-    write("panel_commands_fuzzer", "every-command", {commands, 1, 16});
+    write("panel_commands_fuzzer", "every-command", {commands, 1, 12});
     write("panel_commands_fuzzer", "search",
           {2, table, 0, 0, 3, Part{2, 0, 0x5E, 0x10, 0, 1}, number(panelAddress, 4), number(80, 2),
            piece(1, "LONGMODEL12"sv)});

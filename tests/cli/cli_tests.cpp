@@ -400,29 +400,11 @@ TEST_F(Cli, OnATerminalRestoreAsksOnceAndShowsProgress) {
     }
 }
 
-// Keys whose values differ from run to run.
-QJsonValue steady(const QJsonValue& value) {
-    if (value.isArray()) {
-        QJsonArray array;
-        for (const QJsonValue& item : value.toArray()) {
-            array.append(steady(item));
-        }
-        return array;
-    }
-    if (!value.isObject()) {
-        return value;
-    }
-    QJsonObject object = value.toObject();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        it.value() = it.key() == QLatin1String("answerMs") || it.key() == QLatin1String("savedAt")
-                         ? QJsonValue()
-                         : steady(it.value());
-    }
-    return object;
-}
-
+// Numbers and times that differ from run to run, in text and in JSON.
 QString steady(QString text) {
     return text.replace(QRegularExpression(QStringLiteral("\\d+ ms,")), QStringLiteral("N ms,"))
+        .replace(QRegularExpression(QStringLiteral("\"answerMs\": *\\d+")),
+                 QStringLiteral("\"answerMs\": 0"))
         .replace(QRegularExpression(QStringLiteral("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ")),
                  QStringLiteral("TIME"));
 }
@@ -463,8 +445,8 @@ TEST_F(Cli, TheManualsExamplesHold) {
         } else if (pending) {
             SCOPED_TRACE(pending->out.toStdString());
             if (kind == QLatin1String("json")) {
-                EXPECT_EQ(steady(QJsonDocument::fromJson(pending->out.toUtf8()).object()),
-                          steady(QJsonDocument::fromJson(body.toUtf8()).object()));
+                EXPECT_EQ(QJsonDocument::fromJson(steady(pending->out).toUtf8()).object(),
+                          QJsonDocument::fromJson(steady(body).toUtf8()).object());
             } else {
                 EXPECT_EQ(steady(pending->out).toStdString(), steady(body).toStdString());
             }

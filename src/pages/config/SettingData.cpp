@@ -126,15 +126,15 @@ QWidget* SettingData::buildSettingsGrid() {
         addRow(text, labelName, list, list);
         return list;
     };
-    const auto addRadioPair = [&](const QString& text, const char* labelName,
-                                  std::pair<QString, const char*> first, QRadioButton*& firstRadio,
-                                  std::pair<QString, const char*> second,
-                                  QRadioButton*& secondRadio) {
-        QWidget* pair =
-            makeRadioPair(text, first.first, QLatin1String(first.second), firstRadio, second.first,
-                          QLatin1String(second.second), secondRadio, form);
-        addRow(text, labelName, pair, firstRadio);
-    };
+    const auto addRadioPair =
+        [&](const QString& text, const char* labelName,
+            const std::pair<QString, const char*>& first, QRadioButton*& firstRadio,
+            const std::pair<QString, const char*>& second, QRadioButton*& secondRadio) {
+            QWidget* pair =
+                makeRadioPair(text, first.first, QLatin1String(first.second), firstRadio,
+                              second.first, QLatin1String(second.second), secondRadio, form);
+            addRow(text, labelName, pair, firstRadio);
+        };
 
     const QString portRow = QStringLiteral("RECEIVE PORT");
     m_portEdit = new QLineEdit(form);

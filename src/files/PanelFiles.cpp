@@ -292,13 +292,19 @@ std::string optionalText(const QJsonObject& root, const char* key, FileProblems&
 
 // ---- camera list ----------------------------------------------------------------------------
 
+// In the order of the enumerations, so that an entry's index is its value.
 const std::vector<std::string>& connectionModeTexts() {
-    static const std::vector<std::string> texts = {"Serial", "IP"};
+    static const std::vector<std::string> texts = {
+        std::string(connectionModeName(ConnectionMode::Serial)),
+        std::string(connectionModeName(ConnectionMode::Ip))};
     return texts;
 }
 
 const std::vector<std::string>& cameraFamilyTexts() {
-    static const std::vector<std::string> texts = {"CCU", "RemoteCamera", "Camcorder"};
+    static const std::vector<std::string> texts = {
+        std::string(cameraFamilyName(CameraFamily::Ccu)),
+        std::string(cameraFamilyName(CameraFamily::RemoteCamera)),
+        std::string(cameraFamilyName(CameraFamily::Camcorder))};
     return texts;
 }
 

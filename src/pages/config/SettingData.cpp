@@ -54,6 +54,65 @@ QWidget* makeRadioPair(const QString& rowName, const QString& firstText,
     return box;
 }
 
+// The settings form: the two headings, then a row per setting, its sunken label left of its
+// control, the label the control's buddy.
+class SettingsGrid {
+  public:
+    using Choice = std::pair<QString, const char*>;  // a radio button's text and object name
+
+    explicit SettingsGrid(QWidget* parent) : m_form(new QWidget(parent)) {
+        m_form->setObjectName(QStringLiteral("settingsForm"));
+        m_grid = new QGridLayout(m_form);
+        m_grid->setContentsMargins(0, 0, 0, 0);
+        m_grid->setHorizontalSpacing(4);
+        m_grid->setVerticalSpacing(4);
+        m_grid->setColumnMinimumWidth(0, kItemColumnWidth);
+        m_grid->setColumnMinimumWidth(1, kDataColumnWidth);
+        int column = 0;
+        for (const auto& [text, name] : {std::pair{"SETTING ITEM", "settingItemHeadingLabel"},
+                                         std::pair{"DATA", "dataHeadingLabel"}}) {
+            auto* heading = new HeadingLabel(QLatin1String(text), m_form);
+            heading->setObjectName(QLatin1String(name));
+            heading->setFixedHeight(kRowHeight);
+            m_grid->addWidget(heading, 0, column++);
+        }
+    }
+
+    QWidget* form() const { return m_form; }
+
+    void addRow(const QString& text, const char* labelName, QWidget* field, QWidget* buddy) {
+        auto* label = new QLabel(text, m_form);
+        label->setObjectName(QLatin1String(labelName));
+        label->setBuddy(buddy);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setIndent(4);
+        label->setFixedHeight(kRowHeight);
+        const int row = m_grid->rowCount();
+        m_grid->addWidget(label, row, 0);
+        m_grid->addWidget(field, row, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    }
+
+    QComboBox* addList(const QString& text, const char* labelName, const char* listName,
+                       const QStringList& items) {
+        QComboBox* list = makeList(text, QLatin1String(listName), items, m_form);
+        list->setFixedWidth(100);
+        addRow(text, labelName, list, list);
+        return list;
+    }
+
+    void addRadioPair(const QString& text, const char* labelName, const Choice& first,
+                      QRadioButton*& firstRadio, const Choice& second, QRadioButton*& secondRadio) {
+        QWidget* pair =
+            makeRadioPair(text, first.first, QLatin1String(first.second), firstRadio, second.first,
+                          QLatin1String(second.second), secondRadio, m_form);
+        addRow(text, labelName, pair, firstRadio);
+    }
+
+  private:
+    QWidget* m_form;
+    QGridLayout* m_grid = nullptr;
+};
+
 }  // namespace
 
 SettingData::SettingData(const PageContext& context, QWidget* parent) : PanelPage(context, parent) {
@@ -91,78 +150,34 @@ void SettingData::buildForm() {
 
 // SETTING ITEM and DATA: one row per setting, its label left of its control.
 QWidget* SettingData::buildSettingsGrid() {
-    auto* form = new QWidget(this);
-    form->setObjectName(QStringLiteral("settingsForm"));
-    auto* grid = new QGridLayout(form);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(4);
-    grid->setVerticalSpacing(4);
-    grid->setColumnMinimumWidth(0, kItemColumnWidth);
-    grid->setColumnMinimumWidth(1, kDataColumnWidth);
-    int column = 0;
-    for (const auto& [text, name] : {std::pair{"SETTING ITEM", "settingItemHeadingLabel"},
-                                     std::pair{"DATA", "dataHeadingLabel"}}) {
-        auto* heading = new HeadingLabel(QLatin1String(text), form);
-        heading->setObjectName(QLatin1String(name));
-        heading->setFixedHeight(kRowHeight);
-        grid->addWidget(heading, 0, column++);
-    }
-    const auto addRow = [form, grid](const QString& text, const char* objectName, QWidget* field,
-                                     QWidget* buddy) {
-        auto* label = new QLabel(text, form);
-        label->setObjectName(QLatin1String(objectName));
-        label->setBuddy(buddy);
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setIndent(4);
-        label->setFixedHeight(kRowHeight);
-        const int row = grid->rowCount();
-        grid->addWidget(label, row, 0);
-        grid->addWidget(field, row, 1, Qt::AlignLeft | Qt::AlignVCenter);
-    };
-    const auto addList = [&](const QString& text, const char* labelName, const char* listName,
-                             const QStringList& items) {
-        QComboBox* list = makeList(text, QLatin1String(listName), items, form);
-        list->setFixedWidth(100);
-        addRow(text, labelName, list, list);
-        return list;
-    };
-    const auto addRadioPair =
-        [&](const QString& text, const char* labelName,
-            const std::pair<QString, const char*>& first, QRadioButton*& firstRadio,
-            const std::pair<QString, const char*>& second, QRadioButton*& secondRadio) {
-            QWidget* pair =
-                makeRadioPair(text, first.first, QLatin1String(first.second), firstRadio,
-                              second.first, QLatin1String(second.second), secondRadio, form);
-            addRow(text, labelName, pair, firstRadio);
-        };
-
+    SettingsGrid grid(this);
     const QString portRow = QStringLiteral("RECEIVE PORT");
-    m_portEdit = new QLineEdit(form);
+    m_portEdit = new QLineEdit(grid.form());
     m_portEdit->setObjectName(QStringLiteral("receivePortEdit"));
     m_portEdit->setAccessibleName(portRow);
     m_portEdit->setFixedWidth(100);
-    addRow(portRow, "receivePortLabel", m_portEdit, m_portEdit);
+    grid.addRow(portRow, "receivePortLabel", m_portEdit, m_portEdit);
     const QStringList levels{QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")};
-    m_ledCombo = addList(QStringLiteral("DISPLAY BRIGHTNESS LED"), "ledBrightnessLabel",
-                         "ledBrightnessCombo", levels);
-    m_segmentCombo = addList(QStringLiteral("DISPLAY BRIGHTNESS SEGMENT DISPLAY"),
-                             "segmentBrightnessLabel", "segmentBrightnessCombo", levels);
+    m_ledCombo = grid.addList(QStringLiteral("DISPLAY BRIGHTNESS LED"), "ledBrightnessLabel",
+                              "ledBrightnessCombo", levels);
+    m_segmentCombo = grid.addList(QStringLiteral("DISPLAY BRIGHTNESS SEGMENT DISPLAY"),
+                                  "segmentBrightnessLabel", "segmentBrightnessCombo", levels);
     const QString on = QStringLiteral("ON");
     const QString off = QStringLiteral("OFF");
-    addRadioPair(QStringLiteral("BUZZER"), "buzzerLabel", {on, "buzzerOnRadio"}, m_buzzerOnRadio,
-                 {off, "buzzerOffRadio"}, m_buzzerOffRadio);
-    addRadioPair(QStringLiteral("FLARE/PED"), "flarePedLabel",
-                 {QStringLiteral("FLARE"), "flareRadio"}, m_flareRadio,
-                 {QStringLiteral("PED"), "pedRadio"}, m_pedRadio);
-    addRadioPair(QStringLiteral("TALLY ENABLE"), "tallyEnableLabel", {on, "tallyOnRadio"},
-                 m_tallyOnRadio, {off, "tallyOffRadio"}, m_tallyOffRadio);
+    grid.addRadioPair(QStringLiteral("BUZZER"), "buzzerLabel", {on, "buzzerOnRadio"},
+                      m_buzzerOnRadio, {off, "buzzerOffRadio"}, m_buzzerOffRadio);
+    grid.addRadioPair(QStringLiteral("FLARE/PED"), "flarePedLabel",
+                      {QStringLiteral("FLARE"), "flareRadio"}, m_flareRadio,
+                      {QStringLiteral("PED"), "pedRadio"}, m_pedRadio);
+    grid.addRadioPair(QStringLiteral("TALLY ENABLE"), "tallyEnableLabel", {on, "tallyOnRadio"},
+                      m_tallyOnRadio, {off, "tallyOffRadio"}, m_tallyOffRadio);
     QStringList inputs{QStringLiteral("NoAsign")};
     for (int camera = 1; camera < SettingsValues::kTallyInputItems; ++camera) {
         inputs.append(QStringLiteral("Cam%1").arg(camera));
     }
     m_tallyInputCombo =
-        addList(QStringLiteral("TALLY INPUT"), "tallyInputLabel", "tallyInputCombo", inputs);
-    return form;
+        grid.addList(QStringLiteral("TALLY INPUT"), "tallyInputLabel", "tallyInputCombo", inputs);
+    return grid.form();
 }
 
 void SettingData::exchangeForm(FormExchange& fx) {

@@ -158,12 +158,18 @@ bool CTRX900IPSET::buildTable(QVBoxLayout* table) {
     headings->setFixedSize(headingGrid->sizeHint());
     rows->adjustSize();
 
-    // The rows sit in a scroll area that only scrolls when a large font makes them taller than
-    // the page; otherwise it is exactly as large as the rows.
-    const QSize rowsSize = rows->sizeHint();
     const int chrome = 2 * kMargin + m_selector->sizeHint().height() + kGap + headings->height() +
                        kGap + m_registerButton->sizeHint().height() + kGap;
-    const bool rowsFit = chrome + rowsSize.height() <= kPageHeight;
+    const bool rowsFit = chrome + rows->sizeHint().height() <= kPageHeight;
+    table->addWidget(headings);
+    table->addWidget(makeRowsScrollArea(rows, rowsFit), rowsFit ? 0 : 1);
+    return rowsFit;
+}
+
+// The rows sit in a scroll area that only scrolls when a large font makes them taller than the
+// page; otherwise it is exactly as large as the rows.
+QScrollArea* CTRX900IPSET::makeRowsScrollArea(QWidget* rows, bool rowsFit) {
+    const QSize rowsSize = rows->sizeHint();
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("ropRowsScrollArea"));
     scroll->setFrameShape(QFrame::NoFrame);
@@ -176,9 +182,7 @@ bool CTRX900IPSET::buildTable(QVBoxLayout* table) {
     if (rowsFit) {
         scroll->setFixedHeight(rowsSize.height());
     }
-    table->addWidget(headings);
-    table->addWidget(scroll, rowsFit ? 0 : 1);
-    return rowsFit;
+    return scroll;
 }
 
 void CTRX900IPSET::addRow(QGridLayout* grid, int rowIndex) {

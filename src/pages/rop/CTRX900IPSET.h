@@ -12,6 +12,7 @@ class QComboBox;
 class QGridLayout;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QVBoxLayout;
 
 namespace trx {
@@ -56,6 +57,7 @@ class CTRX900IPSET final : public PanelPage {
 
     void buildForm();
     bool buildTable(QVBoxLayout* table);
+    QScrollArea* makeRowsScrollArea(QWidget* rows, bool rowsFit);
     void addRow(QGridLayout* grid, int rowIndex);
     void fillSwapLists();
 

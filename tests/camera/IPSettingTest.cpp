@@ -193,19 +193,26 @@ TEST_F(CameraPage, TheFormFollowsItsRules) {
 // hostile-panel tests.)
 TEST_F(CameraPage, ReadSwapWriteAndInitializeAgainstThePanel) {
     changePanel([](sim::PanelState& s) {
-        auto& b = s.cameraTable;
-        std::iota(b.begin() + cl::kMac, b.begin() + cl::kIpPort, std::uint8_t{0x80});
-        std::copy_n("ABCDEFGHIZ", 10, b.begin() + cl::kModel + cl::kModelSize);
-        b[cl::kRowMask + 7] = b[cl::kRowGateway + 7] = 2;
-        b[cl::kStatus + 1] = 0x81;
-        b[cl::kChecksum + 1] = 0x5A;
-        CameraTable t = *CameraTable::fromReply(b);
+        CameraTable t = *CameraTable::fromReply(s.cameraTable);
+        for (int row = 0; row < kRows; ++row) {
+            std::array<std::uint8_t, 6> mac{};
+            std::iota(mac.begin(), mac.end(), static_cast<std::uint8_t>(0x80 + 6 * row));
+            t.setRowMac(row, mac);
+        }
+        t.setModelText(1, "ABCDEFGHI");
+        t.setModelText(2, "Z");  // right after C02's nine bytes
         for (const auto& [row, code] : {std::pair{0, 0}, {1, 4}, {4, 2}, {8, 5}, {9, 6}}) {
             t.setTypeCode(row, static_cast<std::uint8_t>(code));
         }
         t.setModeCode(3);
         t.setRowPort(8, 49152);
-        std::ranges::copy(t.bytes(), b.begin());
+        // What the tool carries without reading it: a row's mask and gateway, its status, the
+        // byte after the checksum.
+        auto& b = t.bytes();
+        b[cl::kRowMask + 7] = b[cl::kRowGateway + 7] = 2;
+        b[cl::kStatus + 1] = 0x81;
+        b[cl::kChecksum + 1] = 0x5A;
+        std::ranges::copy(b, s.cameraTable.begin());
     });
     click({"refreshButton"});
     CameraTable expected = *CameraTable::fromReply(sim.state(kPanel).cameraTable);

@@ -21,7 +21,7 @@
 
 #include "panel-sim/PanelSimulator.h"
 #include "records/CameraTable.h"
-#include "wire/Checksum.h"
+#include "records/SettingsRecord.h"
 #include "wire/Commands.h"
 
 namespace trx::test {
@@ -47,13 +47,19 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// A factory panel whose camera row holds another port.
-sim::PanelState withPort(int row, std::uint16_t port) {
+// A factory panel with another port in a camera row and another receive port.
+sim::PanelState withPorts(int row, std::uint16_t port, unsigned receivePort = 35200) {
     sim::PanelState state = sim::factoryState({});
-    CameraTable table;
-    std::copy(state.cameraTable.begin(), state.cameraTable.end(), table.bytes().begin());
+    CameraTable table = *CameraTable::fromReply(state.cameraTable);
     table.setRowPort(row, port);
-    std::copy(table.bytes().begin(), table.bytes().end(), state.cameraTable.begin());
+    table.seal();
+    std::ranges::copy(table.bytes(), state.cameraTable.begin());
+    SettingsRecord settings = *SettingsRecord::fromReply(state.settings);
+    SettingsValues values = settings.decode();
+    values.receivePort = receivePort;
+    settings.encode(values);
+    settings.seal();
+    std::ranges::copy(settings.bytes(), state.settings.begin());
     return state;
 }
 
@@ -236,25 +242,17 @@ TEST_F(Cli, AHandEditedProfileChangesExactlyTheEditedBytes) {
     s_sim->clearLog();
 
     ASSERT_EQ(run({"restore", "edited.json", "127.0.0.3", "--yes"}).status, 0);
-    const sim::PanelState factory = sim::factoryState({});
-    CameraTable table;
-    std::copy(factory.cameraTable.begin(), factory.cameraTable.end(), table.bytes().begin());
-    table.setRowPort(2, 8080);
-    table.seal();
-    std::vector<std::uint8_t> settings(factory.settings.begin(), factory.settings.end());
-    settings[0] = 35300 / 256;
-    settings[1] = 35300 % 256;
-    sealChecksum(settings, 8);
+    const sim::PanelState edited = withPorts(2, 8080, 35300);
     const auto log = s_sim->log(panel(1));
     ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0].block, std::vector<std::uint8_t>(table.bytes().begin(), table.bytes().end()));
-    EXPECT_EQ(log[1].block, settings);
+    EXPECT_TRUE(std::ranges::equal(log[0].block, edited.cameraTable));
+    EXPECT_TRUE(std::ranges::equal(log[1].block, edited.settings));
 }
 
 // Human output of every command: each expected line must appear whole, "#" standing for a number.
 TEST_F(Cli, EveryCommandPrintsOneLineAPanelForPeople) {
     s_sim->setFault(panel(1), Fault::RefuseConnection);
-    s_sim->setState(panel(2), withPort(1, 144));
+    s_sim->setState(panel(2), withPorts(1, 144));
     write(QStringLiteral("list.json"),
           R"({"format": "trx900-panel-list", "version": 1, "panels": [
               {"rop": "TRX1", "address": "127.0.0.2", "subnetMask": "255.0.0.0", "gateway": "127.0.0.1"},
@@ -412,10 +410,7 @@ QString steady(QString text) {
 // Every example of docs/cli.md, in its order, against the panels it describes.
 TEST_F(Cli, TheManualsExamplesHold) {
     s_sim->setFault(panel(2), Fault::RefuseConnection);
-    sim::PanelState trx2 = withPort(0, 8080);
-    trx2.settings[0] = 35300 / 256;
-    trx2.settings[1] = 35300 % 256;
-    s_sim->setState(panel(1), trx2);
+    s_sim->setState(panel(1), withPorts(0, 8080, 35300));
 
     QFile manual(QStringLiteral(TRX_SOURCE_DIR "/docs/cli.md"));
     ASSERT_TRUE(manual.open(QIODevice::ReadOnly));

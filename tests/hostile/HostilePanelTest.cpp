@@ -26,6 +26,7 @@
 #include "pages/rop/CTRX900IPSET.h"
 #include "panel-sim/PanelSimulator.h"
 #include "records/Credentials.h"
+#include "records/SettingsRecord.h"
 #include "support/FakeMessageBoxes.h"
 #include "wire/Checksum.h"
 #include "wire/Commands.h"
@@ -133,10 +134,11 @@ struct PanelRig {
 // ---- What each operation needs before its press ----
 
 void configPanelDiffers(PanelRig& rig) {
-    // Port 35300, LED 1, segments 0, buzzer off, PED, tally off, Cam5: nothing as the page starts.
-    rig.changePanel([](sim::PanelState& s) {
-        s.settings = {0x89, 0xE4, 0x01, 0x00, 0x01, 0x01, 0x00, 0x04, 0x00};
-    });
+    // Port 35300, LED 1, segments 0, buzzer OFF, PED, tally OFF, Cam5: nothing as the page starts.
+    SettingsRecord record;
+    record.encode({35300, 1, 0, 1, 1, 1, 5});
+    rig.changePanel(
+        [&](sim::PanelState& s) { std::ranges::copy(record.bytes(), s.settings.begin()); });
 }
 
 template <typename Change>
@@ -173,11 +175,7 @@ void ropPanelListGrows(PanelRig& rig) {
     ASSERT_NO_FATAL_FAILURE(rig.readRopRows());
     // The panel's list gains TRX2, which nobody serves.
     rig.changePanel([](sim::PanelState& s) {
-        const auto at = [&](std::size_t offset) {
-            return std::span<std::uint8_t, 4>(s.ropList.data() + offset, 4);
-        };
-        writeAddress(at(kRopAddressOffset + kRopAddressStride), makeAddress(127, 0, 0, 9));
-        writeAddress(at(kRopMaskOffset + kRopMaskStride), makeAddress(255, 255, 255, 0));
+        s.ropList = sim::factoryState({kPanelAddress, makeAddress(127, 0, 0, 9)}).ropList;
     });
 }
 

@@ -48,7 +48,7 @@ QString qs(const std::string& text) {
 }
 
 // A factory panel with another port in a camera row and another receive port.
-sim::PanelState withPorts(int row, std::uint16_t port, unsigned receivePort = 35200) {
+sim::PanelState withPorts(int row, std::uint16_t port, unsigned receivePort) {
     sim::PanelState state = sim::factoryState({});
     CameraTable table = *CameraTable::fromReply(state.cameraTable);
     table.setRowPort(row, port);
@@ -249,69 +249,6 @@ TEST_F(Cli, AHandEditedProfileChangesExactlyTheEditedBytes) {
     EXPECT_TRUE(std::ranges::equal(log[1].block, edited.settings));
 }
 
-// Human output of every command: each expected line must appear whole, "#" standing for a number.
-TEST_F(Cli, EveryCommandPrintsOneLineAPanelForPeople) {
-    s_sim->setFault(panel(1), Fault::RefuseConnection);
-    s_sim->setState(panel(2), withPorts(1, 144));
-    write(QStringLiteral("list.json"),
-          R"({"format": "trx900-panel-list", "version": 1, "panels": [
-              {"rop": "TRX1", "address": "127.0.0.2", "subnetMask": "255.0.0.0", "gateway": "127.0.0.1"},
-              {"rop": "TRX2", "address": "127.0.0.3", "subnetMask": "255.0.0.0", "gateway": "127.0.0.1"}]})");
-    const struct {
-        Args args;
-        int status;
-        std::vector<const char*> lines;
-    } rows[] = {
-        {{"status", "127.0.0.2-3"},
-         1,
-         {"127.0.0.2        ok      # ms, receive port 35200, Serial CCU, 1 camera",
-          "127.0.0.3        FAILED  not connected", "2 panels: 1 ok, 1 failed"}},
-        {{"status", "--list", "list.json", "127.0.0.4", "--jobs", "1"},
-         1,
-         {"TRX1  127.0.0.2        ok      # ms, receive port 35200, Serial CCU, 1 camera",
-          "TRX2  127.0.0.3        FAILED  not connected",
-          "      127.0.0.4        ok      # ms, "
-          "receive port 35200, Serial CCU, 1 camera"}},
-        {{"backup", "127.0.0.2", "--dir", "out"},
-         0,
-         {"127.0.0.2        ok      out/127.0.0.2.trx900.json", "1 panel: 1 ok, 0 failed"}},
-        {{"show", "127.0.0.4"},
-         0,
-         {"127.0.0.4", "Camera list: Serial mode, CCU, serial camera 1",
-          "  C02    NoAsign         192.168.0.11    144    00:00:00:00:00:00",
-          "  tallyEnable        ON"}},
-        {{"show", "out/127.0.0.2.trx900.json"},
-         0,
-         {"out/127.0.0.2.trx900.json (read from 127.0.0.2 at #-#-#T#:#:#Z)"}},
-        {{"diff", "out/127.0.0.2.trx900.json", "127.0.0.4"},
-         1,
-         {"cameraList.cameras[1].port: 80 -> 144"}},
-        {{"diff", "127.0.0.2", "127.0.0.2"}, 0, {}},
-        {{"restore", "out/127.0.0.2.trx900.json", "127.0.0.4", "--dry-run", "--only", "settings"},
-         0,
-         {"127.0.0.4        ok      would change nothing"}},
-        {{"register", "list.json"},
-         1,
-         {"TRX1  127.0.0.2        ok      registered as TRX1",
-          "TRX2  127.0.0.3        FAILED  not connected"}},
-        {{"--help", "status"}, 0, {"Usage: trx900 COMMAND [OPTIONS] OPERANDS..."}},
-    };
-    for (const auto& row : rows) {
-        const Outcome result = run(row.args);
-        SCOPED_TRACE(row.args[0] + " " + row.args[1] + "\n" + result.out.toStdString());
-        EXPECT_EQ(result.status, row.status);
-        EXPECT_EQ(result.out.isEmpty(), row.lines.empty());
-        for (const char* line : row.lines) {
-            const QString pattern = QRegularExpression::escape(QLatin1String(line))
-                                        .replace(QStringLiteral("\\#"), QStringLiteral("\\d+"));
-            EXPECT_TRUE(result.out.contains(
-                QRegularExpression(QStringLiteral("^") + pattern + QStringLiteral("$"),
-                                   QRegularExpression::MultilineOption)))
-                << line;
-        }
-    }
-}
-
 // A panel that fails after its first reply leaves no file, and an older file stays as it was.
 TEST_F(Cli, BackupWritesWholeFilesOrNone) {
     s_sim->setFault(panel(1), Fault::ShortReply, {.shortLength = 100});
@@ -419,6 +356,10 @@ TEST_F(Cli, TheManualsExamplesHold) {
                                    QRegularExpression::DotMatchesEverythingOption);
     int examples = 0;
     std::optional<Outcome> pending;
+    // An example that no output block follows prints nothing.
+    const auto expectNoOutput = [&] {
+        EXPECT_TRUE(!pending || pending->out.isEmpty()) << pending->out.toStdString();
+    };
     for (auto it = fence.globalMatch(text); it.hasNext();) {
         const auto match = it.next();
         const QString kind = match.captured(1);
@@ -426,6 +367,7 @@ TEST_F(Cli, TheManualsExamplesHold) {
         if (!match.captured(2).isEmpty()) {
             write(match.captured(2).trimmed(), body.toUtf8());
         } else if (kind == QLatin1String("sh")) {
+            expectNoOutput();
             const QStringList lines = body.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
             Args args;
             for (const QString& word :
@@ -448,7 +390,11 @@ TEST_F(Cli, TheManualsExamplesHold) {
             pending.reset();
         }
     }
-    EXPECT_EQ(examples, 13);
+    expectNoOutput();
+    EXPECT_EQ(examples, 16);
+    EXPECT_TRUE(
+        run({"--help"})
+            .out.startsWith(QLatin1String("Usage: trx900 COMMAND [OPTIONS] OPERANDS...\n")));
 }
 
 }  // namespace

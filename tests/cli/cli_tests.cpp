@@ -249,6 +249,13 @@ TEST_F(Cli, AHandEditedProfileChangesExactlyTheEditedBytes) {
     EXPECT_TRUE(std::ranges::equal(log[1].block, edited.settings));
 }
 
+// The manual shows a file for people; a panel is headed by its address alone.
+TEST_F(Cli, AShownPanelIsHeadedByItsAddress) {
+    const Outcome shown = run({"show", panel(3)});
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_TRUE(shown.out.startsWith(qs(panel(3) + "\n\nCamera list: Serial mode, CCU")));
+}
+
 // A panel that fails after its first reply leaves no file, and an older file stays as it was.
 TEST_F(Cli, BackupWritesWholeFilesOrNone) {
     s_sim->setFault(panel(1), Fault::ShortReply, {.shortLength = 100});
@@ -391,7 +398,7 @@ TEST_F(Cli, TheManualsExamplesHold) {
         }
     }
     expectNoOutput();
-    EXPECT_EQ(examples, 16);
+    EXPECT_EQ(examples, 17);
     EXPECT_TRUE(
         run({"--help"})
             .out.startsWith(QLatin1String("Usage: trx900 COMMAND [OPTIONS] OPERANDS...\n")));

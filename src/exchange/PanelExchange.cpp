@@ -118,6 +118,17 @@ ExchangeOutcome PanelExchange::open(PanelAddress address) {
     return ExchangeOutcome::ConnectFailed;
 }
 
+ExchangeOutcome PanelExchange::openAndSend(PanelAddress address, std::string_view commandLine) {
+    ExchangeOutcome outcome = open(address);
+    if (outcome == ExchangeOutcome::Ok && !sendAll(commandLine)) {
+        outcome = ExchangeOutcome::CommandSendFailed;
+    }
+    if (outcome != ExchangeOutcome::Ok) {
+        close();
+    }
+    return outcome;
+}
+
 bool PanelExchange::sendAll(std::span<const std::uint8_t> bytes) {
     if (m_socket->write(reinterpret_cast<const char*>(bytes.data()),
                         static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
@@ -158,13 +169,9 @@ PanelExchange::Step PanelExchange::readLine() {
 }
 
 ExchangeResult PanelExchange::request(PanelAddress address, std::string_view commandLine) {
-    if (const ExchangeOutcome opened = open(address); opened != ExchangeOutcome::Ok) {
-        close();
-        return {opened, {}};
-    }
-    if (!sendAll(commandLine)) {
-        close();
-        return {ExchangeOutcome::CommandSendFailed, {}};
+    if (const ExchangeOutcome sent = openAndSend(address, commandLine);
+        sent != ExchangeOutcome::Ok) {
+        return {sent, {}};
     }
     const Step step = readUntilClose();
     ExchangeResult result{ExchangeOutcome::Ok, m_buffer.copy()};
@@ -180,13 +187,9 @@ ExchangeResult PanelExchange::request(PanelAddress address, std::string_view com
 
 ExchangeResult PanelExchange::write(PanelAddress address, std::string_view commandLine,
                                     std::span<const std::uint8_t> block) {
-    if (const ExchangeOutcome opened = open(address); opened != ExchangeOutcome::Ok) {
-        close();
-        return {opened, {}};
-    }
-    if (!sendAll(commandLine)) {
-        close();
-        return {ExchangeOutcome::CommandSendFailed, {}};
+    if (const ExchangeOutcome sent = openAndSend(address, commandLine);
+        sent != ExchangeOutcome::Ok) {
+        return {sent, {}};
     }
     if (readLine() != Step::Done) {
         close();
@@ -210,15 +213,7 @@ ExchangeResult PanelExchange::write(PanelAddress address, std::string_view comma
 }
 
 ExchangeOutcome PanelExchange::notify(PanelAddress address, std::string_view commandLine) {
-    if (const ExchangeOutcome opened = open(address); opened != ExchangeOutcome::Ok) {
-        close();
-        return opened;
-    }
-    if (!sendAll(commandLine)) {
-        close();
-        return ExchangeOutcome::CommandSendFailed;
-    }
-    return ExchangeOutcome::Ok;
+    return openAndSend(address, commandLine);
 }
 
 void pauseExcludingUserInput(std::chrono::milliseconds duration) {

@@ -76,6 +76,8 @@ class PanelExchange {
     enum class Step { Done, Closed, Failed, TimedOut };
 
     ExchangeOutcome open(PanelAddress address);
+    // Every exchange's first step: connect and send the command line. A failure closes.
+    ExchangeOutcome openAndSend(PanelAddress address, std::string_view commandLine);
     bool sendAll(std::span<const std::uint8_t> bytes);
     bool sendAll(std::string_view text);
     // Reads until the panel closes or the buffer is full.

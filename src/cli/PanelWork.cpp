@@ -55,6 +55,23 @@ std::string outcomeText(std::string_view step, ExchangeOutcome outcome) {
     return std::string(step) + ": " + std::string(reason(outcome));
 }
 
+// One record read from the panel, taken whole; else nothing, and the reason in error.
+template <typename Record>
+std::optional<Record> readRecord(PanelAddress address, const ExchangeSettings& settings,
+                                 std::string_view commandLine, std::string_view step,
+                                 std::string& error) {
+    const ExchangeResult result = PanelExchange(settings).request(address, commandLine);
+    if (result.outcome != ExchangeOutcome::Ok) {
+        error = outcomeText(step, result.outcome);
+        return std::nullopt;
+    }
+    std::optional<Record> record = Record::fromReply(result.bytes);
+    if (!record) {
+        error = std::string(step) + ": reply too short";
+    }
+    return record;
+}
+
 }  // namespace
 
 ProfileRead readProfile(PanelAddress address, const ExchangeSettings& settings, Parts parts) {
@@ -63,29 +80,17 @@ ProfileRead readProfile(PanelAddress address, const ExchangeSettings& settings, 
     PanelProfile profile;
     profile.source = addressText(address);
     if (parts.settings) {
-        PanelExchange exchange(settings);
-        const ExchangeResult result = exchange.request(address, command::kSetDataRequest);
-        if (result.outcome != ExchangeOutcome::Ok) {
-            read.error = outcomeText("settings read", result.outcome);
-            return read;
-        }
-        const std::optional<SettingsRecord> record = SettingsRecord::fromReply(result.bytes);
+        const auto record = readRecord<SettingsRecord>(address, settings, command::kSetDataRequest,
+                                                       "settings read", read.error);
         if (!record) {
-            read.error = "settings read: reply too short";
             return read;
         }
         profile.settings = *record;
     }
     if (parts.cameraList) {
-        PanelExchange exchange(settings);
-        const ExchangeResult result = exchange.request(address, command::kCameraListRequest);
-        if (result.outcome != ExchangeOutcome::Ok) {
-            read.error = outcomeText("camera list read", result.outcome);
-            return read;
-        }
-        const std::optional<CameraTable> table = CameraTable::fromReply(result.bytes);
+        const auto table = readRecord<CameraTable>(address, settings, command::kCameraListRequest,
+                                                   "camera list read", read.error);
         if (!table) {
-            read.error = "camera list read: reply too short";
             return read;
         }
         profile.cameraTable = *table;

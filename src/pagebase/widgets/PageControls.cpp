@@ -1,5 +1,6 @@
 #include "pagebase/widgets/PageControls.h"
 
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QWheelEvent>
@@ -20,6 +21,18 @@ QPushButton* makePageButton(const QString& caption, const QString& objectName, Q
     button->setAccessibleName(QString(caption).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     button->setAutoDefault(false);
     return button;
+}
+
+QWidget* makeButtonRow(std::initializer_list<QPushButton*> buttons, QWidget* parent) {
+    auto* row = new QWidget(parent);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addStretch(1);
+    for (QPushButton* button : buttons) {
+        button->setFixedWidth(100);
+        layout->addWidget(button);
+    }
+    return row;
 }
 
 bool isDialogClosingKey(const QKeyEvent* event) {

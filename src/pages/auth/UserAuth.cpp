@@ -1,7 +1,6 @@
 #include "pages/auth/UserAuth.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -95,17 +94,10 @@ void UserAuth::buildForm() {
                  m_retypePassword, pass, true);
     page->addWidget(m_form, 0, Qt::AlignLeft);
 
-    auto* buttonRow = new QWidget(this);
-    auto* buttons = new QHBoxLayout(buttonRow);
-    buttons->setContentsMargins(0, 0, 0, 0);
-    buttons->addStretch(1);
     m_refreshButton =
-        makePageButton(QStringLiteral("REFRESH"), QStringLiteral("refreshButton"), buttonRow);
-    m_setButton = makePageButton(QStringLiteral("SET"), QStringLiteral("setButton"), buttonRow);
-    for (QPushButton* button : {m_refreshButton, m_setButton}) {
-        button->setFixedWidth(100);
-        buttons->addWidget(button);
-    }
+        makePageButton(QStringLiteral("REFRESH"), QStringLiteral("refreshButton"), this);
+    m_setButton = makePageButton(QStringLiteral("SET"), QStringLiteral("setButton"), this);
+    QWidget* buttonRow = makeButtonRow({m_refreshButton, m_setButton}, this);
     buttonRow->setFixedWidth(kLabelWidth + kFieldWidth + grid->horizontalSpacing());
     page->addWidget(buttonRow, 0, Qt::AlignLeft);
     page->addStretch(1);

@@ -129,17 +129,10 @@ void SettingData::buildForm() {
     page->addWidget(m_selector, 0, Qt::AlignLeft);
     page->addWidget(buildSettingsGrid(), 0, Qt::AlignLeft);
 
-    auto* buttonRow = new QWidget(this);
-    auto* buttons = new QHBoxLayout(buttonRow);
-    buttons->setContentsMargins(0, 0, 0, 0);
-    buttons->addStretch(1);
     m_refreshButton =
         makePageButton(QStringLiteral("REFRESH"), QStringLiteral("refreshButton"), this);
     m_setButton = makePageButton(QStringLiteral("SET"), QStringLiteral("setButton"), this);
-    for (QPushButton* button : {m_refreshButton, m_setButton}) {
-        button->setFixedWidth(100);
-        buttons->addWidget(button);
-    }
+    QWidget* buttonRow = makeButtonRow({m_refreshButton, m_setButton}, this);
     buttonRow->setFixedWidth(kItemColumnWidth + kDataColumnWidth + 4);
     page->addWidget(buttonRow, 0, Qt::AlignLeft);
     page->addStretch(1);

@@ -4,9 +4,9 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QToolButton>
 
 #include <algorithm>
 
@@ -34,16 +34,13 @@ constexpr int kUserAuthTab = 2;
 constexpr int kRopListTab = 3;
 
 #ifdef Q_OS_WIN
-// System menu commands of our own: below 0xF000 and with the low four bits clear.
+// A system menu command of our own: below 0xF000 and with the low four bits clear.
 constexpr UINT kAboutCommand = 0x0010;
-// The file commands, in menu order.
-constexpr std::array<UINT, CTRX900ToolDlg::kFileActionCount> kFileCommands = {0x0020, 0x0030,
-                                                                              0x0040, 0x0050};
-#endif
 
 QString aboutCommandText() {
     return QStringLiteral("Version QW-TRX900 Setup Software(&A)...");
 }
+#endif
 
 }  // namespace
 
@@ -90,7 +87,7 @@ void CTRX900ToolDlg::createPages() {
                    Qt::WindowCloseButtonHint);
     setWindowIcon(applicationIcon());
 
-    m_aboutAction = new QAction(aboutCommandText(), this);
+    m_aboutAction = new QAction(QStringLiteral("&About QL-TRX900 Setup Software..."), this);
     m_aboutAction->setObjectName(QStringLiteral("aboutAction"));
     connect(m_aboutAction, &QAction::triggered, this, &CTRX900ToolDlg::showAbout);
 
@@ -113,19 +110,25 @@ void CTRX900ToolDlg::createPages() {
     m_fileCommands =
         std::make_unique<PanelFileCommands>(*cameras, *settings, *rop, m_selection, *m_fileDialogs);
     createFileActions();
+    createMenuBar();
+#ifdef Q_OS_WIN
     addAboutCommand();
+#endif
     const QString captions[kPageCount] = {QStringLiteral("Configuration"),
                                           QStringLiteral("Camera List"),
                                           QStringLiteral("UserAuth."), QStringLiteral("ROP List")};
     for (int i = 0; i < kPageCount; ++i) {
         m_tabs->addTab(m_pages[static_cast<std::size_t>(i)], captions[i]);
     }
-    // The strip's tabs end just above the pages, and its frame closes round them.
-    m_tabs->setGeometry(
-        QRect(QPoint(kPageLeft - 6, kPageTop - m_tabs->tabBar()->sizeHint().height() - 2),
-              m_tabs->minimumSizeHint()));
+    // The strip's tabs end just above the pages, and its frame closes round them; the menu bar
+    // sits above it all, so the pages keep their size and their place under the tabs.
+    const int menuHeight = m_menuBar->sizeHint().height();
+    m_tabs->setGeometry(QRect(
+        QPoint(kPageLeft - 6, menuHeight + kPageTop - m_tabs->tabBar()->sizeHint().height() - 2),
+        m_tabs->minimumSizeHint()));
     setFixedSize(m_tabs->geometry().right() + 1 + kPageLeft - 6,
                  m_tabs->geometry().bottom() + 1 + 6);
+    m_menuBar->setGeometry(0, 0, width(), menuHeight);
 
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int) { tabChanged(); });
     m_tabs->setCurrentIndex(kConfigurationTab);
@@ -136,16 +139,22 @@ void CTRX900ToolDlg::createFileActions() {
     const struct {
         const char* text;
         const char* objectName;
+        QKeySequence shortcut;
         void (PanelFileCommands::*command)();
     } actions[kFileActionCount] = {
-        {"Save Panel &Profile...", "saveProfileAction", &PanelFileCommands::saveProfile},
-        {"&Open Panel Profile...", "openProfileAction", &PanelFileCommands::openProfile},
-        {"Save Panel &List...", "saveListAction", &PanelFileCommands::saveList},
-        {"Op&en Panel List...", "openListAction", &PanelFileCommands::openList},
+        {"&Open Panel Profile...", "openProfileAction", QKeySequence::Open,
+         &PanelFileCommands::openProfile},
+        {"&Save Panel Profile...", "saveProfileAction", QKeySequence::Save,
+         &PanelFileCommands::saveProfile},
+        {"Open Panel &List...", "openListAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+         &PanelFileCommands::openList},
+        {"Sa&ve Panel List...", "saveListAction", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+         &PanelFileCommands::saveList},
     };
     for (std::size_t i = 0; i < m_fileActions.size(); ++i) {
         auto* action = new QAction(QString::fromLatin1(actions[i].text), this);
         action->setObjectName(QLatin1String(actions[i].objectName));
+        action->setShortcut(actions[i].shortcut);
         // A menu item's accessible name is its text without the mnemonic.
         connect(action, &QAction::triggered, this,
                 [this, command = actions[i].command] { (m_fileCommands.get()->*command)(); });
@@ -153,56 +162,44 @@ void CTRX900ToolDlg::createFileActions() {
     }
 }
 
-void CTRX900ToolDlg::addAboutCommand() {
+void CTRX900ToolDlg::createMenuBar() {
+    m_menuBar = new QMenuBar(this);
+    m_menuBar->setObjectName(QStringLiteral("menuBar"));
+    m_menuBar->setAccessibleName(QStringLiteral("Menu bar"));
+    // The dialog places its children itself, so the bar is never the native one at the screen's
+    // top: it belongs to this window.
+    m_menuBar->setNativeMenuBar(false);
+    const auto addMenu = [this](const char* title, const char* objectName, const char* name) {
+        QMenu* menu = m_menuBar->addMenu(QString::fromLatin1(title));
+        menu->setObjectName(QLatin1String(objectName));
+        menu->setAccessibleName(QLatin1String(name));
+        return menu;
+    };
+    QMenu* file = addMenu("&File", "fileMenu", "File");
+    file->addActions({m_fileActions[0], m_fileActions[1]});
+    file->addSeparator();
+    file->addActions({m_fileActions[2], m_fileActions[3]});
+    QMenu* help = addMenu("&Help", "helpMenu", "Help");
+    help->addAction(m_aboutAction);
+}
+
 #ifdef Q_OS_WIN
+// The design keeps About in the window's system menu as well.
+void CTRX900ToolDlg::addAboutCommand() {
     HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
     if (menu != nullptr) {
-        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        for (std::size_t i = 0; i < m_fileActions.size(); ++i) {
-            const std::wstring text = m_fileActions[i]->text().toStdWString();
-            AppendMenuW(menu, MF_STRING, kFileCommands[i], text.c_str());
-        }
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         const std::wstring text = aboutCommandText().toStdWString();
         AppendMenuW(menu, MF_STRING, kAboutCommand, text.c_str());
     }
-#else
-    // Without a window system menu the commands live in a small menu button at the strip's
-    // corner, where the operator looks for the window's own commands.
-    auto* menu = new QMenu(this);
-    menu->setObjectName(QStringLiteral("systemMenu"));
-    menu->setAccessibleName(QStringLiteral("Window menu"));
-    for (QAction* action : m_fileActions) {
-        menu->addAction(action);
-    }
-    menu->addSeparator();
-    menu->addAction(m_aboutAction);
-    auto* button = new QToolButton(m_tabs);
-    button->setObjectName(QStringLiteral("systemMenuButton"));
-    button->setAccessibleName(QStringLiteral("Window menu"));
-    button->setToolTip(QStringLiteral("Window menu"));
-    button->setIcon(applicationIcon());
-    button->setAutoRaise(true);
-    button->setPopupMode(QToolButton::InstantPopup);
-    button->setMenu(menu);
-    m_tabs->setCornerWidget(button, Qt::TopRightCorner);
-#endif
 }
 
-#ifdef Q_OS_WIN
 bool CTRX900ToolDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
     const auto* msg = static_cast<const MSG*>(message);
     if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kAboutCommand) {
         showAbout();
         *result = 0;
         return true;
-    }
-    for (std::size_t i = 0; i < kFileCommands.size(); ++i) {
-        if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kFileCommands[i]) {
-            m_fileActions[i]->trigger();
-            *result = 0;
-            return true;
-        }
     }
     return QDialog::nativeEvent(eventType, message, result);
 }

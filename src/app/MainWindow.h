@@ -10,6 +10,7 @@
 #include "records/TargetSelection.h"
 
 class QAction;
+class QMenuBar;
 class QTabWidget;
 
 namespace trx {
@@ -44,10 +45,11 @@ class CTRX900ToolDlg final : public QDialog {
     TargetSelection& selection() { return m_selection; }
     // Opens the About box; what the system menu's About command runs.
     QAction* aboutAction() const { return m_aboutAction; }
-    // The system menu's file commands, in menu order: Save Panel Profile..., Open Panel
-    // Profile..., Save Panel List..., Open Panel List....
+    // The File menu's commands, in menu order: Open Panel Profile..., Save Panel Profile...,
+    // Open Panel List..., Save Panel List....
     static constexpr int kFileActionCount = 4;
     const std::array<QAction*, kFileActionCount>& fileActions() const { return m_fileActions; }
+    QMenuBar* menuBar() const { return m_menuBar; }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -56,8 +58,11 @@ class CTRX900ToolDlg final : public QDialog {
 #endif
 
   private:
+#ifdef Q_OS_WIN
     void addAboutCommand();
+#endif
     void createFileActions();
+    void createMenuBar();
     void createPages();
     void showAbout();
     void tabChanged();
@@ -70,6 +75,7 @@ class CTRX900ToolDlg final : public QDialog {
     TargetSelection m_selection;
     OperationGuard m_guard;
     PageContext m_context;
+    QMenuBar* m_menuBar = nullptr;
     QTabWidget* m_tabs = nullptr;
     QAction* m_aboutAction = nullptr;
     std::array<QAction*, kFileActionCount> m_fileActions{};

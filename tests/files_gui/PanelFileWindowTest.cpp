@@ -244,18 +244,26 @@ TEST_F(PanelFileWindow, SavingStopsWhereSetOrRegisterWould) {
     EXPECT_FALSE(QFile::exists(files.path));
 }
 
-// The window menu holds the four file commands before About, each named for assistive tools.
-TEST_F(PanelFileWindow, TheWindowMenuOffersTheFileCommands) {
+// The menu bar's File menu holds the four file commands with the usual shortcuts, each named
+// for assistive tools; Ctrl+S saves a profile as the menu item does.
+TEST_F(PanelFileWindow, TheFileMenuOffersTheFileCommandsWithShortcuts) {
     const auto window = freshWindow();
-    auto* menu = window->findChild<QMenu*>(u"systemMenu"_s);
+    auto* menu = window->findChild<QMenu*>(u"fileMenu"_s);
     QStringList names;
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(menu);
     for (int i = 0; i < accessible->childCount(); ++i) {
-        names << accessible->child(i)->text(QAccessible::Name);
+        const QString name = accessible->child(i)->text(QAccessible::Name);
+        names << name + u' ' + menu->actions().at(i)->shortcut().toString();
     }
-    EXPECT_EQ(names.mid(0, 4), (QStringList{u"Save Panel Profile..."_s, u"Open Panel Profile..."_s,
-                                            u"Save Panel List..."_s, u"Open Panel List..."_s}));
-    EXPECT_EQ(menu->actions().last(), window->aboutAction());
+    EXPECT_EQ(
+        names,
+        (QStringList{u"Open Panel Profile... Ctrl+O"_s, u"Save Panel Profile... Ctrl+S"_s, u" "_s,
+                     u"Open Panel List... Ctrl+Shift+O"_s, u"Save Panel List... Ctrl+Shift+S"_s}));
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(messages.told(), (std::vector<std::string>{"Box: The panel profile was saved to " +
+                                                         files.path.toStdString() + "."}));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "cli/FleetCommands.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QJsonArray>
 
@@ -8,15 +7,19 @@
 #include <map>
 #include <mutex>
 
-#include "cli/FleetRunner.h"
+#include "cli/FleetRun.h"
 #include "cli/Output.h"
-#include "cli/PanelWork.h"
-#include "cli/ProfileDiff.h"
 #include "cli/Terminal.h"
 #include "files/PanelFiles.h"
+#include "fleet/FleetRunner.h"
+#include "fleet/FleetSteps.h"
+#include "fleet/PanelWork.h"
+#include "fleet/ProfileDiff.h"
 #include "records/CameraListRules.h"
 
 namespace trx::cli {
+
+using namespace trx::fleet;
 
 namespace {
 
@@ -95,53 +98,14 @@ int refuse(const std::string& text) {
     return kExitUsage;
 }
 
-std::vector<PanelResult> runJobs(const Options& o, const std::vector<Target>& targets,
-                                 const PanelJob& job) {
-    return runFleet(targets, o.jobs, stderrIsTerminal(), job);
-}
-
-std::string utcNow() {
-    return QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString();
-}
-
-int countCameras(const CameraTable& table) {
-    int count = 0;
-    for (int row = 0; row < CameraTable::kRowCount; ++row) {
-        count += table.typeCode(row) != camera_type::kNoAssign ? 1 : 0;
-    }
-    return count;
-}
-
 int status(const Options& o) {
     auto targets = loadTargets(o, o.operands);
     if (auto* error = std::get_if<UsageError>(&targets)) {
         return refuse(error->text);
     }
     const auto results =
-        runJobs(o, std::get<std::vector<Target>>(targets), [&o](const Target& target) {
-            PanelResult result;
-            const ProfileRead read = readProfile(target.address, o.exchange);
-            if (!read.profile) {
-                result.error = read.error;
-                return result;
-            }
-            const ModeSelection mode = decodeModeCode(read.profile->cameraTable.modeCode());
-            const std::string modeName(connectionModeName(mode.mode));
-            const std::string familyName(cameraFamilyName(mode.family));
-            const unsigned port = read.profile->settings.decode().receivePort;
-            const int cameras = countCameras(read.profile->cameraTable);
-            result.ok = true;
-            result.fields = {{QStringLiteral("answerMs"), qint64(read.time.count())},
-                             {QStringLiteral("receivePort"), int(port)},
-                             {QStringLiteral("connectionMode"), qs(modeName)},
-                             {QStringLiteral("cameraFamily"), qs(familyName)},
-                             {QStringLiteral("camerasAssigned"), cameras}};
-            result.lines.push_back(std::to_string(read.time.count()) + " ms, receive port " +
-                                   std::to_string(port) + ", " + modeName + " " + familyName +
-                                   ", " + std::to_string(cameras) +
-                                   (cameras == 1 ? " camera" : " cameras"));
-            return result;
-        });
+        runCommandFleet("status", o, std::get<std::vector<Target>>(targets),
+                        [&o](const Target& target) { return statusStep(target, o.exchange); });
     printFleet("status", results, o.json);
     return fleetStatus(results);
 }
@@ -155,51 +119,12 @@ int backup(const Options& o) {
     if (!dir.mkpath(QStringLiteral("."))) {
         return refuse("cannot make the folder " + o.dir);
     }
-    const auto results =
-        runJobs(o, std::get<std::vector<Target>>(targets), [&](const Target& target) {
-            PanelResult result;
-            ProfileRead read = readProfile(target.address, o.exchange);
-            if (!read.profile) {
-                result.error = read.error;
-                return result;
-            }
-            read.profile->savedAt = utcNow();
-            const QByteArray bytes = encodePanelProfile(*read.profile);
-            const QString path = dir.filePath(qs(target.name() + ".trx900.json"));
-            const auto writes = holdFileWrites();
-            if (interrupted()) {
-                result.error = "interrupted";
-                return result;
-            }
-            if (const auto failure = writePanelFileAtomically(path, bytes)) {
-                result.error = "file not written: " + failure->toStdString();
-                return result;
-            }
-            result.ok = true;
-            result.fields = {{QStringLiteral("file"), path}};
-            result.lines.push_back(path.toStdString());
-            return result;
+    const auto results = runCommandFleet(
+        "backup", o, std::get<std::vector<Target>>(targets), [&](const Target& target) {
+            return backupStep(target, o.exchange, dir.path(), &interruptControl());
         });
     printFleet("backup", results, o.json);
     return fleetStatus(results);
-}
-
-std::string partsText(Parts parts) {
-    if (parts.cameraList && parts.settings) {
-        return "camera list and settings";
-    }
-    return parts.cameraList ? "camera list" : "settings";
-}
-
-QJsonArray partsJson(Parts parts) {
-    QJsonArray names;
-    if (parts.cameraList) {
-        names.append(QStringLiteral("camera-list"));
-    }
-    if (parts.settings) {
-        names.append(QStringLiteral("settings"));
-    }
-    return names;
 }
 
 // Asks once on a terminal; elsewhere --yes stands for the answer.
@@ -247,24 +172,8 @@ int restore(const Options& o) {
     const PanelProfile prepared = prepareForWrite(profile);
 
     if (o.dryRun) {
-        const auto results = runJobs(o, targets, [&](const Target& target) {
-            PanelResult result;
-            const ProfileRead read = readProfile(target.address, o.exchange, o.only);
-            if (!read.profile) {
-                result.error = read.error;
-                return result;
-            }
-            const auto differences = diffProfiles(*read.profile, prepared, o.only);
-            result.ok = true;
-            result.fields = {{QStringLiteral("written"), QJsonArray()},
-                             {QStringLiteral("differences"), differencesJson(differences)}};
-            result.lines.push_back(differences.empty()
-                                       ? std::string("would change nothing")
-                                       : "would change " + std::to_string(differences.size()) +
-                                             (differences.size() == 1 ? " field" : " fields"));
-            const auto lines = differenceLines(differences);
-            result.lines.insert(result.lines.end(), lines.begin(), lines.end());
-            return result;
+        const auto results = runCommandFleet("restore", o, targets, [&](const Target& target) {
+            return dryRunStep(target, o.exchange, prepared, o.only);
         });
         printFleet("restore", results, o.json);
         return fleetStatus(results);
@@ -278,15 +187,8 @@ int restore(const Options& o) {
         printError("nothing was written");
         return kExitFailed;
     }
-    const auto results = runJobs(o, targets, [&](const Target& target) {
-        PanelResult result;
-        result.error = writeProfile(target.address, o.exchange, prepared, o.only);
-        result.ok = result.error.empty();
-        result.fields = {{QStringLiteral("written"), result.ok ? partsJson(o.only) : QJsonArray()}};
-        if (result.ok) {
-            result.lines.push_back(partsText(o.only) + " written");
-        }
-        return result;
+    const auto results = runCommandFleet("restore", o, targets, [&](const Target& target) {
+        return restoreStep(target, o.exchange, prepared, o.only);
     });
     printFleet("restore", results, o.json);
     return fleetStatus(results);
@@ -335,7 +237,7 @@ OrError<std::vector<Source>> loadSources(const Options& o) {
     std::mutex mutex;
     std::map<PanelAddress, PanelProfile> read;
     // Two panels at most, read without progress lines.
-    const auto results = runFleet(panels, o.jobs, false, [&](const Target& target) {
+    const auto results = runCommandFleet({}, o, panels, [&](const Target& target) {
         PanelResult result;
         ProfileRead panelRead = readProfile(target.address, o.exchange);
         result.ok = panelRead.profile.has_value();
@@ -489,16 +391,8 @@ int registerList(const Options& o) {
     if (targets.empty()) {
         return refuse(path + ": no panel listed");
     }
-    const auto results = runJobs(o, targets, [&o](const Target& target) {
-        PanelResult result;
-        const int row = RopRowFromLabel(target.label).value_or(1);
-        result.error = registerPanel(target.address, o.exchange, row - 1);
-        result.ok = result.error.empty();
-        result.fields = {{QStringLiteral("ropNumber"), row}};
-        if (result.ok) {
-            result.lines.push_back("registered as " + target.label);
-        }
-        return result;
+    const auto results = runCommandFleet("register", o, targets, [&o](const Target& target) {
+        return registerStep(target, o.exchange);
     });
     printFleet("register", results, o.json);
     return fleetStatus(results);

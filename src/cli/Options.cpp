@@ -208,7 +208,7 @@ Targets:
 Options:
   --json                       machine output on stdout (described in docs/cli.md)
   --port N                     the panels' port (default 35600)
-  --jobs N                     panels worked on at once (default: all)
+  --jobs N                     panels worked on at once (default: 64)
   --connect-timeout MS         how long a connection attempt may take (default 3000)
   --timeout MS                 how long one exchange may take (default 30000); a panel that
                                sends nothing for 10000 ms, or for MS when shorter, is given up

@@ -6,8 +6,9 @@
 #include <variant>
 #include <vector>
 
-#include "cli/PanelWork.h"
 #include "exchange/PanelExchange.h"
+#include "fleet/FleetRunner.h"
+#include "fleet/PanelWork.h"
 
 namespace trx::cli {
 
@@ -19,11 +20,11 @@ struct Options {
     std::vector<std::string> operands;
     std::string listFile;
     std::string dir;
-    Parts only;
+    fleet::Parts only;
     bool yes = false;
     bool dryRun = false;
     bool json = false;
-    int jobs = 0;  // 0: every panel at once
+    int jobs = fleet::kDefaultJobs;
     ExchangeSettings exchange;
 };
 

@@ -8,10 +8,31 @@
 
 namespace trx::cli {
 
+using fleet::PanelResult;
+using fleet::Progress;
+
 namespace {
 
 QJsonValue textOrNull(const std::string& text) {
     return text.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(text));
+}
+
+// Why a panel of an interrupted run has no result of its own.
+std::string unfinishedText(Progress progress) {
+    return progress == Progress::Interrupted
+               ? "interrupted while being worked on: what was sent may have reached the panel"
+               : "not started";
+}
+
+std::string errorText(const PanelResult& result) {
+    if (result.progress != Progress::Finished) {
+        return unfinishedText(result.progress);
+    }
+    return result.ok ? std::string{} : result.error;
+}
+
+bool unfinished(const PanelResult& result) {
+    return result.progress != Progress::Finished;
 }
 
 std::string padded(std::string text, std::size_t width) {
@@ -26,8 +47,8 @@ QJsonObject resultJson(const PanelResult& result) {
     object.insert(QStringLiteral("address"),
                   QString::fromStdString(addressText(result.target.address)));
     object.insert(QStringLiteral("label"), textOrNull(result.target.label));
-    object.insert(QStringLiteral("ok"), result.ok);
-    object.insert(QStringLiteral("error"), textOrNull(result.ok ? std::string{} : result.error));
+    object.insert(QStringLiteral("ok"), result.ok && !unfinished(result));
+    object.insert(QStringLiteral("error"), textOrNull(errorText(result)));
     return object;
 }
 
@@ -43,10 +64,15 @@ void printFleet(std::string_view command, const std::vector<PanelResult>& result
         for (const PanelResult& result : results) {
             panels.append(resultJson(result));
         }
-        printJson({{QStringLiteral("command"),
-                    QString::fromUtf8(command.data(), static_cast<qsizetype>(command.size()))},
-                   {QStringLiteral("ok"), fleetStatus(results) == kExitOk},
-                   {QStringLiteral("panels"), panels}});
+        QJsonObject object{
+            {QStringLiteral("command"),
+             QString::fromUtf8(command.data(), static_cast<qsizetype>(command.size()))},
+            {QStringLiteral("ok"), fleetStatus(results) == kExitOk},
+            {QStringLiteral("panels"), panels}};
+        if (std::any_of(results.begin(), results.end(), unfinished)) {
+            object.insert(QStringLiteral("interrupted"), true);
+        }
+        printJson(object);
         return;
     }
     std::size_t labelWidth = 0;
@@ -54,11 +80,19 @@ void printFleet(std::string_view command, const std::vector<PanelResult>& result
         labelWidth = std::max(labelWidth, result.target.label.size());
     }
     std::size_t failed = 0;
+    std::size_t interrupted = 0;
+    std::size_t notStarted = 0;
     for (const PanelResult& result : results) {
         std::string line =
             labelWidth > 0 ? padded(result.target.label, labelWidth + 2) : std::string{};
         line += padded(addressText(result.target.address), 17);
-        if (result.ok) {
+        if (result.progress == Progress::Interrupted) {
+            ++interrupted;
+            line += "INTERRUPTED  " + unfinishedText(result.progress);
+        } else if (result.progress == Progress::NotStarted) {
+            ++notStarted;
+            line += "not started";
+        } else if (result.ok) {
             line += "ok";
             if (!result.lines.empty()) {
                 line += "      " + result.lines.front();
@@ -72,14 +106,21 @@ void printFleet(std::string_view command, const std::vector<PanelResult>& result
             std::printf("    %s\n", result.lines[i].c_str());
         }
     }
-    std::printf("%zu panel%s: %zu ok, %zu failed\n", results.size(), results.size() == 1 ? "" : "s",
-                results.size() - failed, failed);
+    std::string count = std::to_string(results.size()) +
+                        (results.size() == 1 ? " panel: " : " panels: ") +
+                        std::to_string(results.size() - failed - interrupted - notStarted) +
+                        " ok, " + std::to_string(failed) + " failed";
+    if (interrupted + notStarted > 0) {
+        count += ", " + std::to_string(interrupted) + " interrupted, " +
+                 std::to_string(notStarted) + " not started";
+    }
+    std::printf("%s\n", count.c_str());
     std::fflush(stdout);
 }
 
 int fleetStatus(const std::vector<PanelResult>& results) {
-    const bool allOk =
-        std::all_of(results.begin(), results.end(), [](const PanelResult& r) { return r.ok; });
+    const bool allOk = std::all_of(results.begin(), results.end(),
+                                   [](const PanelResult& r) { return r.ok && !unfinished(r); });
     return allOk ? kExitOk : kExitFailed;
 }
 

@@ -6,9 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/FleetRunner.h"
+#include "fleet/FleetRunner.h"
 
 namespace trx::cli {
+
+using fleet::PanelResult;
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;

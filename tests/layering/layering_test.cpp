@@ -27,8 +27,9 @@ const std::map<std::string, Layer>& layers() {
         {"files", {{"wire", "records"}, true}},
         {"pagebase", {{"wire", "records", "exchange"}, true}},
         {"pages", {{"wire", "records", "exchange", "files", "pagebase"}, true}},
-        {"cli", {{"wire", "records", "exchange", "files"}, true}},
-        {"app", {{"wire", "records", "exchange", "files", "pagebase", "pages"}, true}},
+        {"fleet", {{"wire", "records", "exchange", "files"}, true}},
+        {"cli", {{"wire", "records", "exchange", "files", "fleet"}, true}},
+        {"app", {{"wire", "records", "exchange", "files", "fleet", "pagebase", "pages"}, true}},
     };
     return table;
 }

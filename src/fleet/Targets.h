@@ -8,7 +8,7 @@
 #include "records/RopTable.h"
 #include "wire/PanelAddress.h"
 
-namespace trx::cli {
+namespace trx::fleet {
 
 // One panel to talk to: its address, and its ROP label ("TRX3") when a panel list names it.
 struct Target {
@@ -38,4 +38,4 @@ std::vector<Target> listTargets(const std::array<RopRow, kRopRowCount>& list);
 std::vector<Target> mergeTargets(const std::vector<Target>& listed,
                                  const std::vector<PanelAddress>& typed);
 
-}  // namespace trx::cli
+}  // namespace trx::fleet

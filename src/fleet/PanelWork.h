@@ -9,7 +9,7 @@
 #include "wire/ExchangeOutcome.h"
 #include "wire/PanelAddress.h"
 
-namespace trx::cli {
+namespace trx::fleet {
 
 // The two parts of a profile, which restore and its dry run may take one at a time.
 struct Parts {
@@ -42,4 +42,4 @@ std::string writeProfile(PanelAddress address, const ExchangeSettings& settings,
 // ROP List REGISTER for one panel: its row number (0..24) as a write. An empty text on success.
 std::string registerPanel(PanelAddress address, const ExchangeSettings& settings, int rowIndex);
 
-}  // namespace trx::cli
+}  // namespace trx::fleet

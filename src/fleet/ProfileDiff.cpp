@@ -1,10 +1,10 @@
-#include "cli/ProfileDiff.h"
+#include "fleet/ProfileDiff.h"
 
 #include <QJsonDocument>
 
 #include <functional>
 
-namespace trx::cli {
+namespace trx::fleet {
 
 namespace {
 
@@ -174,4 +174,4 @@ std::vector<std::string> differenceLines(const std::vector<Difference>& differen
     return lines;
 }
 
-}  // namespace trx::cli
+}  // namespace trx::fleet

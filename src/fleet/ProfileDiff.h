@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/PanelWork.h"
 #include "files/PanelFiles.h"
+#include "fleet/PanelWork.h"
 
-namespace trx::cli {
+namespace trx::fleet {
 
 // One field that two profiles hold differently, named by its place in the profile file
 // ("cameraList.cameras[2].port"), or a run of block bytes that no field shows
@@ -32,4 +32,4 @@ QJsonArray differencesJson(const std::vector<Difference>& differences);
 // "cameraList.cameras[2].port: 80 -> 8080", one a line.
 std::vector<std::string> differenceLines(const std::vector<Difference>& differences);
 
-}  // namespace trx::cli
+}  // namespace trx::fleet

@@ -1,10 +1,10 @@
-#include "cli/PanelWork.h"
+#include "fleet/PanelWork.h"
 
 #include "records/CameraListRules.h"
 #include "records/RopTable.h"
 #include "wire/Commands.h"
 
-namespace trx::cli {
+namespace trx::fleet {
 
 namespace {
 
@@ -173,4 +173,4 @@ std::string registerPanel(PanelAddress address, const ExchangeSettings& settings
                                           : outcomeText("ROP number write", outcome);
 }
 
-}  // namespace trx::cli
+}  // namespace trx::fleet

@@ -1,9 +1,9 @@
-#include "cli/Targets.h"
+#include "fleet/Targets.h"
 
 #include <algorithm>
 #include <charconv>
 
-namespace trx::cli {
+namespace trx::fleet {
 
 namespace {
 
@@ -100,4 +100,4 @@ std::vector<Target> mergeTargets(const std::vector<Target>& listed,
     return targets;
 }
 
-}  // namespace trx::cli
+}  // namespace trx::fleet

@@ -1,0 +1,145 @@
+#include "fleet/FleetSteps.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QJsonArray>
+
+#include "fleet/ProfileDiff.h"
+#include "records/CameraListRules.h"
+
+namespace trx::fleet {
+
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+int countCameras(const CameraTable& table) {
+    int count = 0;
+    for (int row = 0; row < CameraTable::kRowCount; ++row) {
+        count += table.typeCode(row) != camera_type::kNoAssign ? 1 : 0;
+    }
+    return count;
+}
+
+QJsonArray partsJson(Parts parts) {
+    QJsonArray names;
+    if (parts.cameraList) {
+        names.append(QStringLiteral("camera-list"));
+    }
+    if (parts.settings) {
+        names.append(QStringLiteral("settings"));
+    }
+    return names;
+}
+
+}  // namespace
+
+std::string partsText(Parts parts) {
+    if (parts.cameraList && parts.settings) {
+        return "camera list and settings";
+    }
+    return parts.cameraList ? "camera list" : "settings";
+}
+
+std::string utcNow() {
+    return QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString();
+}
+
+PanelResult statusStep(const Target& target, const ExchangeSettings& settings) {
+    PanelResult result;
+    const ProfileRead read = readProfile(target.address, settings);
+    if (!read.profile) {
+        result.error = read.error;
+        return result;
+    }
+    const ModeSelection mode = decodeModeCode(read.profile->cameraTable.modeCode());
+    const std::string modeName(connectionModeName(mode.mode));
+    const std::string familyName(cameraFamilyName(mode.family));
+    const unsigned port = read.profile->settings.decode().receivePort;
+    const int cameras = countCameras(read.profile->cameraTable);
+    result.ok = true;
+    result.fields = {{QStringLiteral("answerMs"), qint64(read.time.count())},
+                     {QStringLiteral("receivePort"), int(port)},
+                     {QStringLiteral("connectionMode"), qs(modeName)},
+                     {QStringLiteral("cameraFamily"), qs(familyName)},
+                     {QStringLiteral("camerasAssigned"), cameras}};
+    result.lines.push_back(std::to_string(read.time.count()) + " ms, receive port " +
+                           std::to_string(port) + ", " + modeName + " " + familyName + ", " +
+                           std::to_string(cameras) + (cameras == 1 ? " camera" : " cameras"));
+    return result;
+}
+
+PanelResult backupStep(const Target& target, const ExchangeSettings& settings, const QString& dir,
+                       const FleetControl* control) {
+    PanelResult result;
+    ProfileRead read = readProfile(target.address, settings);
+    if (!read.profile) {
+        result.error = read.error;
+        return result;
+    }
+    read.profile->savedAt = utcNow();
+    const QByteArray bytes = encodePanelProfile(*read.profile);
+    const QString path = QDir(dir).filePath(qs(target.name() + ".trx900.json"));
+    const auto writes = holdFileWrites();
+    if (control != nullptr && control->cancelled()) {
+        result.error = "interrupted";
+        return result;
+    }
+    if (const auto failure = writePanelFileAtomically(path, bytes)) {
+        result.error = "file not written: " + failure->toStdString();
+        return result;
+    }
+    result.ok = true;
+    result.fields = {{QStringLiteral("file"), path}};
+    result.lines.push_back(path.toStdString());
+    return result;
+}
+
+PanelResult dryRunStep(const Target& target, const ExchangeSettings& settings,
+                       const PanelProfile& prepared, Parts parts) {
+    PanelResult result;
+    const ProfileRead read = readProfile(target.address, settings, parts);
+    if (!read.profile) {
+        result.error = read.error;
+        return result;
+    }
+    const auto differences = diffProfiles(*read.profile, prepared, parts);
+    result.ok = true;
+    result.fields = {{QStringLiteral("written"), QJsonArray()},
+                     {QStringLiteral("differences"), differencesJson(differences)}};
+    result.lines.push_back(differences.empty()
+                               ? std::string("would change nothing")
+                               : "would change " + std::to_string(differences.size()) +
+                                     (differences.size() == 1 ? " field" : " fields"));
+    const auto lines = differenceLines(differences);
+    result.lines.insert(result.lines.end(), lines.begin(), lines.end());
+    return result;
+}
+
+PanelResult restoreStep(const Target& target, const ExchangeSettings& settings,
+                        const PanelProfile& prepared, Parts parts) {
+    PanelResult result;
+    result.error = writeProfile(target.address, settings, prepared, parts);
+    result.ok = result.error.empty();
+    result.fields = {{QStringLiteral("written"), result.ok ? partsJson(parts) : QJsonArray()}};
+    if (result.ok) {
+        result.lines.push_back(partsText(parts) + " written");
+    }
+    return result;
+}
+
+PanelResult registerStep(const Target& target, const ExchangeSettings& settings) {
+    PanelResult result;
+    const int row = RopRowFromLabel(target.label).value_or(1);
+    result.error = registerPanel(target.address, settings, row - 1);
+    result.ok = result.error.empty();
+    result.fields = {{QStringLiteral("ropNumber"), row}};
+    if (result.ok) {
+        result.lines.push_back("registered as " + target.label);
+    }
+    return result;
+}
+
+}  // namespace trx::fleet

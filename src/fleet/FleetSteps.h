@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+#include "exchange/PanelExchange.h"
+#include "files/PanelFiles.h"
+#include "fleet/FleetRunner.h"
+#include "fleet/PanelWork.h"
+
+// The steps that fleet commands run on each panel, with their results as the window and
+// trx900 show them: JSON fields and lines for people.
+namespace trx::fleet {
+
+// Reads the panel: answer time, receive port, connection mode and camera family, cameras.
+PanelResult statusStep(const Target& target, const ExchangeSettings& settings);
+
+// Reads the panel and saves its profile as DIR/NAME.trx900.json, whole or not at all. No file
+// is written once `control` is cancelled.
+PanelResult backupStep(const Target& target, const ExchangeSettings& settings, const QString& dir,
+                       const FleetControl* control);
+
+// What writing the prepared profile's parts would change on the panel; sends no write.
+PanelResult dryRunStep(const Target& target, const ExchangeSettings& settings,
+                       const PanelProfile& prepared, Parts parts);
+
+// Writes the prepared profile's parts to the panel.
+PanelResult restoreStep(const Target& target, const ExchangeSettings& settings,
+                        const PanelProfile& prepared, Parts parts);
+
+// ROP List REGISTER of one row of a panel list with the panel at its address.
+PanelResult registerStep(const Target& target, const ExchangeSettings& settings);
+
+// "camera list and settings", "camera list" or "settings".
+std::string partsText(Parts parts);
+
+// The current time as profiles record it.
+std::string utcNow();
+
+}  // namespace trx::fleet

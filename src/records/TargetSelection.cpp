@@ -80,6 +80,16 @@ void TargetSelection::selectPosition(int position) {
     m_currentTarget = addressAtPosition(position);
 }
 
+void TargetSelection::selectPanel(int panelIndex) {
+    if (!validPosition(panelIndex) || m_table[static_cast<std::size_t>(panelIndex)] == 0) {
+        return;
+    }
+    // A rebuild keeps the panel at the selected position and finds its new place.
+    m_selectorPosition = 0;
+    m_selectorMap[0] = panelIndex;
+    rebuildSelectors();
+}
+
 void TargetSelection::setPanelAddress(int panelIndex, PanelAddress address) {
     if (validPosition(panelIndex)) {
         m_table[static_cast<std::size_t>(panelIndex)] = address;

@@ -49,6 +49,10 @@ class TargetSelection {
     // and the other selectors take the position at the next rebuild.
     void selectPosition(int position);
 
+    // A panel picked outside the selectors (the window's list of panels): it becomes the current
+    // target and every selector shows it at once. A panel without an address changes nothing.
+    void selectPanel(int panelIndex);
+
     // A page's form read takes its selector back; the current target stays.
     void setSelectorPosition(int position) { m_selectorPosition = position; }
 

@@ -80,5 +80,21 @@ TEST_F(TargetSelectionTest, SelectionFollowsItsPanelOrFallsBackToTheFirstEntry) 
     expectShown("TRX5(10.0.0.5) @0", makeAddress(10, 0, 0, 5));
 }
 
+// A panel picked from the window's list shows in every selector at once, also when the table
+// changed since the last rebuild; a panel without an address is not taken.
+TEST_F(TargetSelectionTest, APanelPickedFromTheListShowsInEverySelectorAtOnce) {
+    selection.setPanelAddress(4, makeAddress(10, 0, 0, 5));
+    selection.rebuildSelectors();
+    selection.setPanelAddress(9, makeAddress(10, 0, 0, 10));
+    selection.selectPanel(9);
+    expectShown("TRX1(192.168.0.130) TRX5(10.0.0.5) TRX10(10.0.0.10) @2",
+                makeAddress(10, 0, 0, 10));
+    for (const int unknown : {2, 25, -1}) {
+        selection.selectPanel(unknown);
+    }
+    expectShown("TRX1(192.168.0.130) TRX5(10.0.0.5) TRX10(10.0.0.10) @2",
+                makeAddress(10, 0, 0, 10));
+}
+
 }  // namespace
 }  // namespace trx

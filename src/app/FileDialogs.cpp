@@ -16,6 +16,15 @@ std::optional<QString> QtFileDialogs::openFileName(const QString& caption, const
     return remember(QFileDialog::getOpenFileName(m_parent, caption, m_folder, filter));
 }
 
+std::optional<QString> QtFileDialogs::folder(const QString& caption) {
+    const QString chosen = QFileDialog::getExistingDirectory(m_parent, caption, m_folder);
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    m_folder = chosen;
+    return chosen;
+}
+
 std::optional<QString> QtFileDialogs::remember(const QString& path) {
     if (path.isEmpty()) {
         return std::nullopt;

@@ -19,6 +19,8 @@ class FileDialogs {
     virtual std::optional<QString> saveFileName(const QString& caption, const QString& fileName,
                                                 const QString& filter) = 0;
     virtual std::optional<QString> openFileName(const QString& caption, const QString& filter) = 0;
+    // An existing folder, or nothing when the operator cancelled.
+    virtual std::optional<QString> folder(const QString& caption) = 0;
 };
 
 // Real file dialogs, modal to the given window. Each starts in the folder of the last file
@@ -31,6 +33,7 @@ class QtFileDialogs final : public FileDialogs {
     std::optional<QString> saveFileName(const QString& caption, const QString& fileName,
                                         const QString& filter) override;
     std::optional<QString> openFileName(const QString& caption, const QString& filter) override;
+    std::optional<QString> folder(const QString& caption) override;
 
   private:
     std::optional<QString> remember(const QString& path);

@@ -13,6 +13,7 @@
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
 #include "app/FileDialogs.h"
+#include "app/FleetWindow.h"
 #include "app/PanelFileCommands.h"
 #include "pagebase/QtMessageBoxes.h"
 #include "pages/auth/UserAuth.h"
@@ -65,6 +66,9 @@ CTRX900ToolDlg::CTRX900ToolDlg(MessageBoxes& messages, const ExchangeSettings& e
 }
 
 CTRX900ToolDlg::~CTRX900ToolDlg() {
+    // It waits for its panels and leaves the guard, both members gone with the window.
+    delete m_fleetWindow;
+    m_fleetWindow = nullptr;
     // The pages' selectors detach from the selection, which is gone by the time the window's
     // children would be deleted.
     for (PanelPage*& page : m_pages) {
@@ -109,6 +113,8 @@ void CTRX900ToolDlg::createPages() {
     m_pages[kUserAuthTab] = new UserAuth(m_context);
     m_fileCommands =
         std::make_unique<PanelFileCommands>(*cameras, *settings, *rop, m_selection, *m_fileDialogs);
+    m_fleetWindow = new FleetWindow(m_selection, m_guard, m_context.messages, *m_fileDialogs,
+                                    m_context.exchange, this);
     createFileActions();
     createMenuBar();
 #ifdef Q_OS_WIN
@@ -179,6 +185,17 @@ void CTRX900ToolDlg::createMenuBar() {
     file->addActions({m_fileActions[0], m_fileActions[1]});
     file->addSeparator();
     file->addActions({m_fileActions[2], m_fileActions[3]});
+    QMenu* fleet = addMenu("&Panels", "panelsMenu", "Panels");
+    QAction* panels =
+        fleet->addAction(QStringLiteral("&Panels..."), this, &CTRX900ToolDlg::openFleetWindow);
+    panels->setObjectName(QStringLiteral("panelsAction"));
+    panels->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    QAction* backUp = fleet->addAction(QStringLiteral("&Back Up All..."), this, [this] {
+        openFleetWindow();
+        m_fleetWindow->backUpAll();
+    });
+    backUp->setObjectName(QStringLiteral("backUpAllAction"));
+    backUp->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     QMenu* help = addMenu("&Help", "helpMenu", "Help");
     help->addAction(m_aboutAction);
 }
@@ -204,6 +221,12 @@ bool CTRX900ToolDlg::nativeEvent(const QByteArray& eventType, void* message, qin
     return QDialog::nativeEvent(eventType, message, result);
 }
 #endif
+
+void CTRX900ToolDlg::openFleetWindow() {
+    m_fleetWindow->show();
+    m_fleetWindow->raise();
+    m_fleetWindow->activateWindow();
+}
 
 void CTRX900ToolDlg::showAbout() {
     CAboutDlg about(this);

@@ -16,6 +16,7 @@ class QTabWidget;
 namespace trx {
 
 class FileDialogs;
+class FleetWindow;
 class MessageBoxes;
 class PanelFileCommands;
 class PanelPage;
@@ -50,6 +51,8 @@ class CTRX900ToolDlg final : public QDialog {
     static constexpr int kFileActionCount = 4;
     const std::array<QAction*, kFileActionCount>& fileActions() const { return m_fileActions; }
     QMenuBar* menuBar() const { return m_menuBar; }
+    // "Panels": the registered panels and the fleet operations, opened from the Panels menu.
+    FleetWindow* fleetWindow() const { return m_fleetWindow; }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -63,6 +66,7 @@ class CTRX900ToolDlg final : public QDialog {
 #endif
     void createFileActions();
     void createMenuBar();
+    void openFleetWindow();
     void createPages();
     void showAbout();
     void tabChanged();
@@ -81,6 +85,7 @@ class CTRX900ToolDlg final : public QDialog {
     std::array<QAction*, kFileActionCount> m_fileActions{};
     std::array<PanelPage*, kPageCount> m_pages{};
     std::unique_ptr<PanelFileCommands> m_fileCommands;
+    FleetWindow* m_fleetWindow = nullptr;
 };
 
 }  // namespace trx

@@ -161,7 +161,7 @@ TEST_F(MainWindowTest, AboutBoxShowsTheVersionAndTheWaitWindowComesHidden) {
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->actions().contains(m_window.aboutAction()));
     QTest::keyClick(&m_window, Qt::Key_H, Qt::AltModifier);
-    QTRY_VERIFY(help->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([help] { return help->isVisible(); }, 5000));
     help->close();
     // The About box is modal: look at it from inside its own event loop, then leave it with OK.
     QStringList seen;

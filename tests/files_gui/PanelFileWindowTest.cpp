@@ -31,6 +31,7 @@ struct ChosenFile final : FileDialogs {
         return path;
     }
     std::optional<QString> openFileName(const QString&, const QString&) override { return path; }
+    std::optional<QString> folder(const QString&) override { return path; }
     QString path;
 };
 

@@ -2,10 +2,16 @@
 // on loopback: 25 live panels next to one, and 25 of which 5 never accept a connection. The live
 // panels are served at 127.0.0.2 .. 127.0.0.26 by one simulator in a thread of this process; the
 // dead ones at 127.0.0.27 .. 127.0.0.31 are listeners that never accept.
+//
+// Then the window's Check All of the same panels, from the click to the last row filled, while
+// the window is asked to repaint every 10 ms: the longest gap between two of its paints tells
+// whether it stayed responsive. With TRX_FLEET_WINDOW_PNG set, the Panels window after the
+// check of 25 with 5 dead is saved there.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QProcess>
 
 #include <arpa/inet.h>
@@ -17,6 +23,10 @@
 #include <string>
 #include <vector>
 
+#include "app/FleetModel.h"
+#include "app/FleetWindow.h"
+#include "app/MainWindow.h"
+#include "bench/BenchSupport.h"
 #include "bench/RatioReporter.h"
 #include "panel-sim/PanelSimulator.h"
 #include "wire/PanelAddress.h"
@@ -24,6 +34,7 @@
 namespace {
 
 using namespace trx;
+using namespace std::chrono_literals;
 
 constexpr int kFleet = 25;
 constexpr int kDead = 5;
@@ -119,6 +130,115 @@ void BM_StatusFleetFiveDead(benchmark::State& state) {
                "25 panels: 20 ok, 5 failed");
 }
 
+// The main window with the given panels registered as TRX1, TRX2, ... and its Panels window
+// open.
+class WindowRig {
+  public:
+    explicit WindowRig(const std::vector<int>& panels)
+        : m_window(m_messages, ExchangeSettings{g_port, {}}) {
+        for (std::size_t i = 0; i < panels.size(); ++i) {
+            m_window.selection().setPanelAddress(
+                static_cast<int>(i),
+                makeAddress(127, 0, 0, static_cast<std::uint8_t>(2 + panels[i])));
+        }
+        m_window.selection().rebuildSelectors();
+        fleet()->show();
+        QApplication::processEvents();
+    }
+    FleetWindow* fleet() const { return m_window.fleetWindow(); }
+
+  private:
+    bench::QuietMessageBoxes m_messages;
+    CTRX900ToolDlg m_window;
+};
+
+// The longest time between two paints of the window while it is asked to repaint every 10 ms,
+// as an animation or a window being dragged would.
+class PaintGaps final : public QObject {
+  public:
+    explicit PaintGaps(QWidget* widget) : m_widget(widget) {
+        widget->installEventFilter(this);
+        m_ask.setInterval(10);
+        QObject::connect(&m_ask, &QTimer::timeout, widget, [widget] { widget->update(); });
+        m_ask.start();
+        m_clock.start();
+    }
+    ~PaintGaps() override { m_widget->removeEventFilter(this); }
+    PaintGaps(const PaintGaps&) = delete;
+    PaintGaps& operator=(const PaintGaps&) = delete;
+    double longestMs() const { return static_cast<double>(m_longest) / 1e6; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_widget && event->type() == QEvent::Paint) {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_longest = std::max(m_longest, now - m_last);
+            m_last = now;
+        }
+        return false;
+    }
+
+  private:
+    QWidget* m_widget;
+    QTimer m_ask;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+double g_longestPaintGapMs = 0.0;
+
+// Check All from the click to the last row filled, the window repainting all the while.
+void timeCheckAll(benchmark::State& state, const std::vector<int>& panels, const char* expected) {
+    WindowRig rig(panels);
+    FleetWindow* fleet = rig.fleet();
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        qint64 lastRow = 0;
+        const QMetaObject::Connection filled =
+            QObject::connect(fleet->model(), &QAbstractItemModel::dataChanged, fleet,
+                             [&] { lastRow = clock.nsecsElapsed(); });
+        const PaintGaps gaps(fleet);
+        clock.start();
+        fleet->checkAll();
+        const bool ended = bench::runUntil([fleet] { return !fleet->running(); }, 20s);
+        QObject::disconnect(filled);
+        const QString status = fleet->findChild<QLabel*>(QStringLiteral("statusLabel"))->text();
+        if (!ended || !status.contains(QLatin1String(expected))) {
+            state.SkipWithError(("unexpected result: " + status.toStdString()).c_str());
+            return;
+        }
+        state.SetIterationTime(static_cast<double>(lastRow) / 1e9);
+        g_longestPaintGapMs = std::max(g_longestPaintGapMs, gaps.longestMs());
+    }
+    if (const char* shot = std::getenv("TRX_FLEET_WINDOW_PNG");
+        shot != nullptr && panels.size() == 25 && panels.back() >= kFleet) {
+        fleet->resize(fleet->width(), 700);
+        QApplication::processEvents();
+        fleet->grab().save(QString::fromLocal8Bit(shot), "PNG");
+    }
+}
+
+std::vector<int> panelIndexes(int first, int count) {
+    std::vector<int> indexes;
+    for (int i = 0; i < count; ++i) {
+        indexes.push_back(first + i);
+    }
+    return indexes;
+}
+
+void BM_WindowCheckAllFleet(benchmark::State& state) {
+    timeCheckAll(state, panelIndexes(0, kFleet), "25 of 25 panels reachable.");
+}
+
+void BM_WindowCheckAllFiveDead(benchmark::State& state) {
+    std::vector<int> panels = panelIndexes(0, kFleet - kDead);
+    for (int dead : panelIndexes(kFleet, kDead)) {
+        panels.push_back(dead);
+    }
+    timeCheckAll(state, panels, "20 of 25 panels reachable; 5 failed.");
+}
+
 constexpr int kRepetitions = 9;
 BENCHMARK(BM_StatusOne)
     ->Repetitions(kRepetitions)
@@ -136,11 +256,23 @@ BENCHMARK(BM_StatusFleetFiveDead)
     ->ReportAggregatesOnly(true)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindowCheckAllFleet)
+    ->Iterations(5)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindowCheckAllFiveDead)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const QCoreApplication app(argc, argv);
+    const QApplication app(argc, argv);
     sim::PanelSimulator simulator;
     std::vector<std::string> live;
     for (int k = 0; k < kFleet; ++k) {
@@ -175,6 +307,14 @@ int main(int argc, char** argv) {
         reporter.printMilliseconds("status of 25 panels, 5 never accepting (connect limit 3 s)",
                                    "BM_StatusFleetFiveDead", kConnectLimitMs + 1000.0);
     }
+    reporter.printRatio("window Check All of 25 panels / trx900 status of 25",
+                        "BM_WindowCheckAllFleet", "BM_StatusFleet", 0.0);
+    reporter.printMilliseconds("window Check All of 25 panels, 5 never accepting",
+                               "BM_WindowCheckAllFiveDead", kConnectLimitMs + 1000.0);
+    std::printf(
+        "longest gap between two paints of the Panels window during Check All: %.1f ms "
+        "(goal < 50 ms) %s\n",
+        g_longestPaintGapMs, g_longestPaintGapMs < 50.0 ? "ok" : "MISSED");
     benchmark::Shutdown();
     return 0;
 }

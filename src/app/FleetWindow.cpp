@@ -11,6 +11,7 @@
 
 #include "app/FileDialogs.h"
 #include "app/FleetModel.h"
+#include "app/ThreadPriority.h"
 #include "files/PanelFiles.h"
 #include "fleet/FleetSteps.h"
 #include "pagebase/MessageBoxes.h"
@@ -92,8 +93,11 @@ FleetWindow::FleetWindow(TargetSelection& selection, OperationGuard& guard, Mess
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setTabKeyNavigation(false);
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    // Columns fit their contents when an operation ends, not at every answer: measuring every
+    // cell of the table for each row filled would hold up the window's repaints.
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->resizeColumnsToContents();
     connect(m_table, &QTableView::activated, this,
             [this](const QModelIndex& index) { makeTarget(index.row()); });
 
@@ -188,6 +192,7 @@ bool FleetWindow::begin(const QString& what) {
 void FleetWindow::end(const QString& status) {
     m_guarded.reset();
     m_control.reset();
+    m_table->resizeColumnsToContents();
     setStatus(status);
     updateButtons();
     Q_EMIT operationEnded();
@@ -223,8 +228,16 @@ void FleetWindow::run(const std::vector<int>& rows, const Job& job, const Apply&
             Qt::QueuedConnection);
     };
     auto results = std::make_shared<std::vector<fleet::PanelResult>>();
-    m_worker.reset(QThread::create([targets = m_model->targets(rows), options, job, results] {
-        *results = fleet::runFleet(targets, options, job);
+    // Twenty-five exchanges starting at once would take the cores from this window's thread,
+    // which then paints late; they wait on the network most of the time and lose nothing by
+    // yielding.
+    const Job yielding = [job](const fleet::Target& target) {
+        static thread_local const bool lowered = lowerCurrentThreadPriority();
+        static_cast<void>(lowered);
+        return job(target);
+    };
+    m_worker.reset(QThread::create([targets = m_model->targets(rows), options, yielding, results] {
+        *results = fleet::runFleet(targets, options, yielding);
     }));
     // Queued behind every row's result, as the worker ends after its last callback.
     connect(m_worker.get(), &QThread::finished, this, [this, apply, results, done] {

@@ -1,7 +1,8 @@
 // `trx900 status` as an operator runs it, a process from start to exit, against simulated panels
 // on loopback: 25 live panels next to one, and 25 of which 5 never accept a connection. The live
 // panels are served at 127.0.0.2 .. 127.0.0.26 by one simulator in a thread of this process; the
-// dead ones at 127.0.0.27 .. 127.0.0.31 are listeners that never accept.
+// dead ones at 127.0.0.27 .. 127.0.0.31 are listeners that never accept. A fleet of 1000 live
+// panels is served by the same simulator at 127.0.4.1 .. 127.0.7.250.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -27,6 +29,9 @@ using namespace trx;
 
 constexpr int kFleet = 25;
 constexpr int kDead = 5;
+// A large fleet, served by the same simulator at 127.0.4.1 .. 127.0.7.250.
+constexpr int kLargeBlocks = 4;
+constexpr int kLargeBlock = 250;
 // The window's connect limit, which trx900 uses unless told otherwise.
 constexpr double kConnectLimitMs = 3000.0;
 
@@ -114,6 +119,18 @@ void BM_StatusFleet(benchmark::State& state) {
     timeStatus(state, {range(0, kFleet - 1)}, 0, "25 panels: 25 ok, 0 failed");
 }
 
+QStringList largeFleet() {
+    QStringList ranges;
+    for (int block = 0; block < kLargeBlocks; ++block) {
+        ranges << QStringLiteral("127.0.%1.1-%2").arg(4 + block).arg(kLargeBlock);
+    }
+    return ranges;
+}
+
+void BM_StatusThousand(benchmark::State& state) {
+    timeStatus(state, largeFleet(), 0, "1000 panels: 1000 ok, 0 failed");
+}
+
 void BM_StatusFleetFiveDead(benchmark::State& state) {
     timeStatus(state, {range(0, kFleet - kDead - 1), range(kFleet, kFleet + kDead - 1)}, 1,
                "25 panels: 20 ok, 5 failed");
@@ -127,6 +144,12 @@ BENCHMARK(BM_StatusOne)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StatusFleet)
     ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StatusThousand)
+    ->Iterations(1)
+    ->Repetitions(3)
     ->ReportAggregatesOnly(true)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
@@ -146,6 +169,17 @@ int main(int argc, char** argv) {
     for (int k = 0; k < kFleet; ++k) {
         live.push_back(panel(k));
     }
+    // One listener an address: more than the usual 1024 descriptors.
+    rlimit files{};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = files.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    for (int block = 0; block < kLargeBlocks; ++block) {
+        for (int host = 1; host <= kLargeBlock; ++host) {
+            live.push_back(addressText(makeAddress(127, 0, static_cast<std::uint8_t>(4 + block),
+                                                   static_cast<std::uint8_t>(host))));
+        }
+    }
     if (!simulator.start(live)) {
         std::fprintf(stderr, "the simulated panels did not start\n");
         return 1;
@@ -164,6 +198,9 @@ int main(int argc, char** argv) {
     trx::bench::runInterleaved(argc, argv, reporter);
     reporter.printRatio("status of 25 panels / status of one", "BM_StatusFleet", "BM_StatusOne",
                         2.0);
+    // 40 times the panels, 64 at a time: the goal is well under 40 times the time.
+    reporter.printRatio("status of 1000 panels / status of 25", "BM_StatusThousand",
+                        "BM_StatusFleet", 20.0);
     // Less than the connect limit would mean that the dead panels refused at once.
     const double deadMs = reporter.median("BM_StatusFleetFiveDead") * 1e3;
     if (deadMs > 0.0 && deadMs < kConnectLimitMs) {

@@ -1,7 +1,8 @@
 // `trx900 status` as an operator runs it, a process from start to exit, against simulated panels
 // on loopback: 25 live panels next to one, and 25 of which 5 never accept a connection. The live
 // panels are served at 127.0.0.2 .. 127.0.0.26 by one simulator in a thread of this process; the
-// dead ones at 127.0.0.27 .. 127.0.0.31 are listeners that never accept.
+// dead ones at 127.0.0.27 .. 127.0.0.31 are listeners that never accept. A fleet of 1000 live
+// panels is served by the same simulator at 127.0.4.1 .. 127.0.7.250.
 //
 // Then the window's Check All of the same panels, from the click to the last row filled, while
 // the window is asked to repaint every 10 ms: the longest gap between two of its paints tells
@@ -16,6 +17,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -38,6 +40,9 @@ using namespace std::chrono_literals;
 
 constexpr int kFleet = 25;
 constexpr int kDead = 5;
+// A large fleet, served by the same simulator at 127.0.4.1 .. 127.0.7.250.
+constexpr int kLargeBlocks = 4;
+constexpr int kLargeBlock = 250;
 // The window's connect limit, which trx900 uses unless told otherwise.
 constexpr double kConnectLimitMs = 3000.0;
 
@@ -123,6 +128,18 @@ void BM_StatusOne(benchmark::State& state) {
 
 void BM_StatusFleet(benchmark::State& state) {
     timeStatus(state, {range(0, kFleet - 1)}, 0, "25 panels: 25 ok, 0 failed");
+}
+
+QStringList largeFleet() {
+    QStringList ranges;
+    for (int block = 0; block < kLargeBlocks; ++block) {
+        ranges << QStringLiteral("127.0.%1.1-%2").arg(4 + block).arg(kLargeBlock);
+    }
+    return ranges;
+}
+
+void BM_StatusThousand(benchmark::State& state) {
+    timeStatus(state, largeFleet(), 0, "1000 panels: 1000 ok, 0 failed");
 }
 
 void BM_StatusFleetFiveDead(benchmark::State& state) {
@@ -250,6 +267,12 @@ BENCHMARK(BM_StatusFleet)
     ->ReportAggregatesOnly(true)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StatusThousand)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StatusFleetFiveDead)
     ->Iterations(1)
     ->Repetitions(5)
@@ -278,6 +301,17 @@ int main(int argc, char** argv) {
     for (int k = 0; k < kFleet; ++k) {
         live.push_back(panel(k));
     }
+    // One listener an address: more than the usual 1024 descriptors.
+    rlimit files{};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = files.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    for (int block = 0; block < kLargeBlocks; ++block) {
+        for (int host = 1; host <= kLargeBlock; ++host) {
+            live.push_back(addressText(makeAddress(127, 0, static_cast<std::uint8_t>(4 + block),
+                                                   static_cast<std::uint8_t>(host))));
+        }
+    }
     if (!simulator.start(live)) {
         std::fprintf(stderr, "the simulated panels did not start\n");
         return 1;
@@ -296,6 +330,9 @@ int main(int argc, char** argv) {
     trx::bench::runInterleaved(argc, argv, reporter);
     reporter.printRatio("status of 25 panels / status of one", "BM_StatusFleet", "BM_StatusOne",
                         2.0);
+    // 40 times the panels, 64 at a time: the goal is well under 40 times the time.
+    reporter.printRatio("status of 1000 panels / status of 25", "BM_StatusThousand",
+                        "BM_StatusFleet", 20.0);
     // Less than the connect limit would mean that the dead panels refused at once.
     const double deadMs = reporter.median("BM_StatusFleetFiveDead") * 1e3;
     if (deadMs > 0.0 && deadMs < kConnectLimitMs) {

@@ -184,6 +184,8 @@ bool FleetWindow::begin(const QString& what) {
         return false;
     }
     m_operation = what;
+    // One cancel for the whole operation, a restore's preview and writes alike.
+    m_control = std::make_unique<fleet::FleetControl>();
     m_model->setPanels(m_selection.panelAddressTable());
     updateButtons();
     return true;
@@ -210,7 +212,6 @@ void FleetWindow::run(const std::vector<int>& rows, const Job& job, const Apply&
     if (m_worker) {
         m_worker->wait();
     }
-    m_control = std::make_unique<fleet::FleetControl>();
     m_progress->setRange(0, static_cast<int>(rows.size()));
     m_progress->setValue(0);
     fleet::FleetOptions options;
@@ -340,22 +341,23 @@ void FleetWindow::restoreToSelected() {
         end(QStringLiteral("Restore: refused; nothing was sent."));
         return;
     }
-    const PanelProfile prepared = fleet::prepareForWrite(profile);
+    // Each panel keeps its own address, subnet mask and gateway, as trx900 restore does.
+    const fleet::RestorePlan plan{fleet::prepareForWrite(profile), {}, true, {}};
     setStatus(QStringLiteral("Reading %1 to preview the restore...").arg(panels(rows.size())));
     run(
         rows,
-        [exchange = m_exchange, prepared](const fleet::Target& target) {
-            return fleet::dryRunStep(target, exchange, prepared, {});
+        [exchange = m_exchange, plan](const fleet::Target& target) {
+            return fleet::dryRunStep(target, exchange, plan);
         },
         [this](const fleet::PanelResult& result) {
             m_model->applyResult(result, QStringLiteral("preview: "));
         },
-        [this, file = *file, prepared](const std::vector<fleet::PanelResult>& previews) {
-            restoreAfterPreview(file, prepared, previews);
+        [this, file = *file, plan](const std::vector<fleet::PanelResult>& previews) {
+            restoreAfterPreview(file, plan, previews);
         });
 }
 
-void FleetWindow::restoreAfterPreview(const QString& file, const PanelProfile& prepared,
+void FleetWindow::restoreAfterPreview(const QString& file, const fleet::RestorePlan& plan,
                                       const std::vector<fleet::PanelResult>& previews) {
     // Only panels that answered the preview are written: the operator agrees to what was shown.
     std::vector<int> rows;
@@ -386,7 +388,7 @@ void FleetWindow::restoreAfterPreview(const QString& file, const PanelProfile& p
             .arg(file, panels(rows.size()),
                  rows.size() == 1 ? QStringLiteral("It reboots") : QStringLiteral("They reboot"));
     question += QStringLiteral("\n\n") + lines.join(u'\n');
-    if (hasCamcorderIp(prepared.cameraTable)) {
+    if (hasCamcorderIp(plan.prepared.cameraTable)) {
         question += QStringLiteral("\n\n") + qs(camcorderFirmwareQuestion());
     }
     if (m_messages.show(question, applicationCaption(), MessageBoxes::Icon::Warning,
@@ -397,8 +399,8 @@ void FleetWindow::restoreAfterPreview(const QString& file, const PanelProfile& p
     setStatus(QStringLiteral("Writing to %1...").arg(panels(rows.size())));
     run(
         rows,
-        [exchange = m_exchange, prepared](const fleet::Target& target) {
-            return fleet::restoreStep(target, exchange, prepared, {});
+        [exchange = m_exchange, plan, control = m_control.get()](const fleet::Target& target) {
+            return fleet::restoreStep(target, exchange, plan, control);
         },
         [this](const fleet::PanelResult& result) { m_model->applyResult(result, {}); },
         [this](const std::vector<fleet::PanelResult>& results) {

@@ -9,7 +9,7 @@
 
 #include "exchange/PanelExchange.h"
 #include "fleet/FleetRunner.h"
-#include "fleet/PanelWork.h"
+#include "fleet/FleetSteps.h"
 #include "pagebase/OperationGuard.h"
 
 class QLabel;
@@ -64,7 +64,7 @@ class FleetWindow final : public QDialog {
     // Runs the job for the rows on a worker thread; each result is applied on this thread as it
     // arrives, then `done` gets them all in row order.
     void run(const std::vector<int>& rows, const Job& job, const Apply& apply, Done done);
-    void restoreAfterPreview(const QString& file, const PanelProfile& prepared,
+    void restoreAfterPreview(const QString& file, const fleet::RestorePlan& plan,
                              const std::vector<fleet::PanelResult>& previews);
     void makeTarget(int row);
     void refused(const QString& what, const QString& running);

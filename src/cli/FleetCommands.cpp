@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QJsonArray>
+#include <QTemporaryFile>
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <mutex>
 
@@ -54,11 +56,30 @@ OrError<T> loadFile(const std::string& path,
     return std::get<T>(std::move(decoded));
 }
 
+// An operand that names panels where a file is expected is a mistake in the command line, not a
+// file that is missing.
+std::optional<UsageError> panelsForFile(const std::string& operand, const std::string& expected) {
+    if (const auto meant = addressWithLeadingZeros(operand)) {
+        return UsageError{"'" + operand + "': an octet with a leading zero is ambiguous; write " +
+                          addressText(*meant)};
+    }
+    if (!std::holds_alternative<std::vector<PanelAddress>>(parseTargetText(operand))) {
+        return std::nullopt;
+    }
+    return UsageError{"'" + operand + "' names panels where " + expected + " is expected"};
+}
+
 OrError<PanelProfile> loadProfile(const std::string& path) {
+    if (auto error = panelsForFile(path, "a profile file")) {
+        return *error;
+    }
     return loadFile<PanelProfile>(path, decodePanelProfile);
 }
 
 OrError<PanelList> loadList(const std::string& path) {
+    if (auto error = panelsForFile(path, "a panel list file")) {
+        return *error;
+    }
     return loadFile<PanelList>(path, decodePanelList);
 }
 
@@ -110,15 +131,31 @@ int status(const Options& o) {
     return fleetStatus(results);
 }
 
+// Why no profile could be saved in the folder, made when missing: found before any panel is
+// read, so that a whole fleet is not read for nothing.
+std::optional<std::string> unwritableFolder(const std::string& dir) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(dir), error);
+    if (error) {
+        return "cannot make the folder " + dir + ": " + error.message();
+    }
+    QTemporaryFile probe(QDir(qs(dir)).filePath(QStringLiteral(".trx900-XXXXXX")));
+    if (!probe.open()) {
+        return "cannot write in the folder " + dir + ": " + probe.errorString().toStdString();
+    }
+    return std::nullopt;
+}
+
 int backup(const Options& o) {
     auto targets = loadTargets(o, o.operands);
     if (auto* error = std::get_if<UsageError>(&targets)) {
         return refuse(error->text);
     }
-    const QDir dir(qs(o.dir.empty() ? std::string(".") : o.dir));
-    if (!dir.mkpath(QStringLiteral("."))) {
-        return refuse("cannot make the folder " + o.dir);
+    const std::string dirName = o.dir.empty() ? std::string(".") : o.dir;
+    if (const auto problem = unwritableFolder(dirName)) {
+        return refuse(*problem);
     }
+    const QDir dir(qs(dirName));
     const auto results = runCommandFleet(
         "backup", o, std::get<std::vector<Target>>(targets), [&](const Target& target) {
             return backupStep(target, o.exchange, dir.path(), &interruptControl());
@@ -158,6 +195,12 @@ int restore(const Options& o) {
         return refuse(error->text);
     }
     const auto& targets = std::get<std::vector<Target>>(loadedTargets);
+    if (o.withPanelAddress && targets.size() > 1) {
+        return refuse(
+            "--with-panel-address gives a panel the profile's own address: restore "
+            "to one panel with it, not " +
+            std::to_string(targets.size()));
+    }
     bool refused = false;
     for (const Target& target : targets) {
         if (const auto refusal = refuseProfile(profile, target.address, o.only)) {
@@ -169,11 +212,12 @@ int restore(const Options& o) {
         printError("nothing was sent");
         return kExitUsage;
     }
-    const PanelProfile prepared = prepareForWrite(profile);
+    RestorePlan plan{prepareForWrite(profile), o.only, !o.withPanelAddress, {}};
+    plan.rebootWait.limit = o.rebootWait;
 
     if (o.dryRun) {
         const auto results = runCommandFleet("restore", o, targets, [&](const Target& target) {
-            return dryRunStep(target, o.exchange, prepared, o.only);
+            return dryRunStep(target, o.exchange, plan);
         });
         printFleet("restore", results, o.json);
         return fleetStatus(results);
@@ -188,7 +232,7 @@ int restore(const Options& o) {
         return kExitFailed;
     }
     const auto results = runCommandFleet("restore", o, targets, [&](const Target& target) {
-        return restoreStep(target, o.exchange, prepared, o.only);
+        return restoreStep(target, o.exchange, plan, &interruptControl());
     });
     printFleet("restore", results, o.json);
     return fleetStatus(results);
@@ -225,7 +269,10 @@ OrError<std::vector<Source>> loadSources(const Options& o) {
             source.panel = Target{*address, {}};
             panels.push_back(*source.panel);
         } else {
-            auto loaded = loadProfile(operand);
+            auto loaded = loadFile<PanelProfile>(operand, decodePanelProfile);
+            if (const auto error = panelsForFile(operand, "one panel address or a profile file")) {
+                loaded = *error;
+            }
             if (auto* error = std::get_if<UsageError>(&loaded)) {
                 return *error;
             }
@@ -292,7 +339,10 @@ int diff(const Options& o) {
         }
         std::fflush(stdout);
     }
-    return read && differences.empty() ? kExitOk : kExitFailed;
+    if (!read) {
+        return kExitUsage;
+    }
+    return differences.empty() ? kExitOk : kExitFailed;
 }
 
 // The texts padded to their column widths, the last one as it is.

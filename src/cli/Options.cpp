@@ -24,7 +24,10 @@ const std::map<std::string, CommandRule>& commandRules() {
     static const std::map<std::string, CommandRule> rules = {
         {"status", {{"--list"}, 0, kAny}},
         {"backup", {{"--list", "--dir"}, 0, kAny}},
-        {"restore", {{"--list", "--only", "--yes", "--dry-run"}, 1, kAny}},
+        {"restore",
+         {{"--list", "--only", "--yes", "--dry-run", "--with-panel-address", "--reboot-wait"},
+          1,
+          kAny}},
         {"diff", {{}, 2, 2}},
         {"show", {{}, 1, 1}},
         {"register", {{}, 1, 1}},
@@ -33,8 +36,9 @@ const std::map<std::string, CommandRule>& commandRules() {
 }
 
 const std::set<std::string>& valueOptions() {
-    static const std::set<std::string> options = {
-        "--list", "--dir", "--only", "--port", "--jobs", "--connect-timeout", "--timeout"};
+    static const std::set<std::string> options = {"--list",    "--dir",        "--only",
+                                                  "--port",    "--jobs",       "--connect-timeout",
+                                                  "--timeout", "--reboot-wait"};
     return options;
 }
 
@@ -69,6 +73,14 @@ std::optional<std::string> apply(Options& o, const std::string& name, const std:
         o.yes = true;
     } else if (name == "--dry-run") {
         o.dryRun = true;
+    } else if (name == "--with-panel-address") {
+        o.withPanelAddress = true;
+    } else if (name == "--reboot-wait") {
+        const auto seconds = number(1, 600);
+        if (!seconds) {
+            return range(1, 600);
+        }
+        o.rebootWait = std::chrono::seconds(*seconds);
     } else if (name == "--list") {
         o.listFile = value;
     } else if (name == "--dir") {
@@ -112,9 +124,14 @@ std::optional<std::string> apply(Options& o, const std::string& name, const std:
 std::variant<Options, std::string> parseOptions(const QStringList& arguments) {
     Options o;
     std::vector<std::pair<std::string, std::string>> given;
+    bool optionsEnded = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const std::string argument = arguments[i].toStdString();
-        if (!argument.starts_with("--")) {
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || !argument.starts_with("--")) {
             if (o.command.empty()) {
                 o.command = argument;
             } else {
@@ -125,9 +142,16 @@ std::variant<Options, std::string> parseOptions(const QStringList& arguments) {
         const std::size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
         const bool isKnown = valueOptions().contains(name) || commonOptions().contains(name) ||
-                             name == "--yes" || name == "--dry-run";
+                             name == "--yes" || name == "--dry-run" ||
+                             name == "--with-panel-address";
         if (!isKnown) {
             return "unknown option " + name;
+        }
+        // A second value would silently win over the first, which may be the one meant.
+        const bool repeated = std::any_of(given.begin(), given.end(),
+                                          [&name](const auto& g) { return g.first == name; });
+        if (repeated && valueOptions().contains(name)) {
+            return name + " is given twice";
         }
         std::string value;
         if (valueOptions().contains(name)) {
@@ -192,6 +216,7 @@ Commands:
   restore  PROFILE TARGETS... [--only camera-list|settings] [--yes] [--dry-run]
                                writes the profile's camera list and settings to every panel, with
                                the checks of the window's SET; each panel reboots after the write
+                               and keeps its own address, subnet mask and gateway
   diff     A B                 field-by-field differences; A and B are each a profile file or a
                                panel address
   show     PROFILE|ADDRESS     a profile file or a panel, decoded
@@ -217,11 +242,16 @@ Options:
   --only PART                  restore: only the camera list (camera-list) or the settings
   --yes                        restore: write without asking; needed when not on a terminal
   --dry-run                    restore: print what would change on each panel, write nothing
+  --with-panel-address         restore to one panel: write the profile's panel address, subnet
+                               mask and gateway too
+  --reboot-wait S              restore: how long to wait for a panel to come back after its
+                               camera list before writing its settings (default 60)
   --help                       this text
   --version                    the program's version
 
 Exit status: 0 when every panel succeeded (diff: no differences), 1 when a panel failed
-(diff: differences found), 2 for a usage or file error (nothing was sent), 130 when interrupted.
+(diff: differences found), 2 for a usage or file error (nothing was sent; diff: a side could not
+be read), 130 when interrupted. '--' ends the options.
 Progress goes to stderr when it is a terminal, one line per finished panel.
 
 Examples:

@@ -23,6 +23,8 @@ struct Options {
     fleet::Parts only;
     bool yes = false;
     bool dryRun = false;
+    bool withPanelAddress = false;
+    std::chrono::seconds rebootWait{60};
     bool json = false;
     int jobs = fleet::kDefaultJobs;
     ExchangeSettings exchange;

@@ -94,18 +94,26 @@ PanelResult backupStep(const Target& target, const ExchangeSettings& settings, c
     result.ok = true;
     result.fields = {{QStringLiteral("file"), path}};
     result.lines.push_back(path.toStdString());
+    if (const auto refusal = refuseProfile(*read.profile, target.address, Parts{})) {
+        const std::string warning = "restore would refuse to send these values back: " + *refusal;
+        result.fields.insert(QStringLiteral("warning"), qs(warning));
+        result.lines.push_back("warning: " + warning);
+    }
     return result;
 }
 
 PanelResult dryRunStep(const Target& target, const ExchangeSettings& settings,
-                       const PanelProfile& prepared, Parts parts) {
+                       const RestorePlan& plan) {
     PanelResult result;
-    const ProfileRead read = readProfile(target.address, settings, parts);
+    const ProfileRead read = readProfile(target.address, settings, plan.parts);
     if (!read.profile) {
         result.error = read.error;
         return result;
     }
-    const auto differences = diffProfiles(*read.profile, prepared, parts);
+    const PanelProfile sent = plan.parts.cameraList && plan.keepPanelNetwork
+                                  ? keepPanelNetwork(plan.prepared, read.profile->cameraTable)
+                                  : plan.prepared;
+    const auto differences = diffProfiles(*read.profile, sent, plan.parts);
     result.ok = true;
     result.fields = {{QStringLiteral("written"), QJsonArray()},
                      {QStringLiteral("differences"), differencesJson(differences)}};
@@ -119,13 +127,24 @@ PanelResult dryRunStep(const Target& target, const ExchangeSettings& settings,
 }
 
 PanelResult restoreStep(const Target& target, const ExchangeSettings& settings,
-                        const PanelProfile& prepared, Parts parts) {
+                        const RestorePlan& plan, const FleetControl* control) {
     PanelResult result;
-    result.error = writeProfile(target.address, settings, prepared, parts);
-    result.ok = result.error.empty();
-    result.fields = {{QStringLiteral("written"), result.ok ? partsJson(parts) : QJsonArray()}};
+    result.fields = {{QStringLiteral("written"), QJsonArray()}};
+    PanelProfile sent = plan.prepared;
+    if (plan.parts.cameraList && plan.keepPanelNetwork) {
+        const auto table = readCameraTable(target.address, settings, result.error);
+        if (!table) {
+            return result;
+        }
+        sent = keepPanelNetwork(std::move(sent), *table);
+    }
+    const WriteReport report =
+        writeProfile(target.address, settings, sent, plan.parts, plan.rebootWait, control);
+    result.error = report.error;
+    result.ok = report.error.empty();
+    result.fields = {{QStringLiteral("written"), partsJson(report.written)}};
     if (result.ok) {
-        result.lines.push_back(partsText(parts) + " written");
+        result.lines.push_back(partsText(plan.parts) + " written");
     }
     return result;
 }

@@ -16,18 +16,28 @@ namespace trx::fleet {
 // Reads the panel: answer time, receive port, connection mode and camera family, cameras.
 PanelResult statusStep(const Target& target, const ExchangeSettings& settings);
 
-// Reads the panel and saves its profile as DIR/NAME.trx900.json, whole or not at all. No file
-// is written once `control` is cancelled.
+// Reads the panel and saves its profile as DIR/NAME.trx900.json, whole or not at all, with a
+// warning when the panel holds values that restore would refuse to send back as they are. No
+// file is written once `control` is cancelled.
 PanelResult backupStep(const Target& target, const ExchangeSettings& settings, const QString& dir,
                        const FleetControl* control);
 
-// What writing the prepared profile's parts would change on the panel; sends no write.
-PanelResult dryRunStep(const Target& target, const ExchangeSettings& settings,
-                       const PanelProfile& prepared, Parts parts);
+// What restore writes to each panel: the prepared profile's parts, with the panel's own address,
+// subnet mask and gateway kept (read from it first) unless the profile's are asked for.
+struct RestorePlan {
+    PanelProfile prepared;
+    Parts parts;
+    bool keepPanelNetwork = true;
+    RebootWait rebootWait;
+};
 
-// Writes the prepared profile's parts to the panel.
+// What the plan would change on the panel; sends no write.
+PanelResult dryRunStep(const Target& target, const ExchangeSettings& settings,
+                       const RestorePlan& plan);
+
+// Writes the plan to the panel; a panel that took only the camera list says so.
 PanelResult restoreStep(const Target& target, const ExchangeSettings& settings,
-                        const PanelProfile& prepared, Parts parts);
+                        const RestorePlan& plan, const FleetControl* control);
 
 // ROP List REGISTER of one row of a panel list with the panel at its address.
 PanelResult registerStep(const Target& target, const ExchangeSettings& settings);

@@ -1,5 +1,9 @@
 #include "fleet/PanelWork.h"
 
+#include <QThread>
+
+#include <algorithm>
+
 #include "records/CameraListRules.h"
 #include "records/RopTable.h"
 #include "wire/Commands.h"
@@ -72,6 +76,66 @@ std::optional<Record> readRecord(PanelAddress address, const ExchangeSettings& s
     return record;
 }
 
+// The camera table's first bytes: the panel's own address, subnet mask and gateway.
+constexpr std::size_t kPanelNetworkBytes = 12;
+
+std::string writeCameraList(PanelAddress address, const ExchangeSettings& settings,
+                            const CameraTable& table) {
+    const ExchangeResult result =
+        PanelExchange(settings).write(address, command::kCameraListChange, table.bytes());
+    if (result.outcome != ExchangeOutcome::Ok) {
+        return outcomeText("camera list write", result.outcome);
+    }
+    switch (evaluateWriteResult(result.bytes)) {
+        case CameraWriteResult::CameraTypeRefused:
+            return "camera list write: " + oneLine(noCameraText());
+        case CameraWriteResult::Refused:
+            return "camera list write: write error";
+        case CameraWriteResult::Written:
+            break;
+    }
+    return {};
+}
+
+std::string writeSettings(PanelAddress address, const ExchangeSettings& settings,
+                          const SettingsRecord& record) {
+    const ExchangeResult result =
+        PanelExchange(settings).write(address, command::kSetDataChange, record.bytes());
+    if (result.outcome != ExchangeOutcome::Ok) {
+        return outcomeText("settings write", result.outcome);
+    }
+    return settingsWriteTaken(result.bytes) ? std::string{} : "settings write: write error";
+}
+
+// Waits until the panel answers a settings read again; the reason when it does not in time.
+template <typename Cancelled>
+std::string waitForReboot(PanelAddress address, const ExchangeSettings& settings,
+                          const RebootWait& wait, const Cancelled& cancelled) {
+    const auto deadline = Clock::now() + wait.limit;
+    const auto sleepUntil = [&](Clock::time_point until) {
+        while (Clock::now() < until && !cancelled()) {
+            QThread::msleep(20);
+        }
+    };
+    sleepUntil(std::min(deadline, Clock::now() + wait.settle));
+    for (;;) {
+        if (cancelled()) {
+            return "interrupted";
+        }
+        std::string error;
+        if (readRecord<SettingsRecord>(address, settings, command::kSetDataRequest, "settings read",
+                                       error)) {
+            return {};
+        }
+        if (Clock::now() >= deadline) {
+            const auto seconds =
+                std::chrono::duration_cast<std::chrono::seconds>(wait.limit).count();
+            return "panel did not come back within " + std::to_string(seconds) + " s";
+        }
+        sleepUntil(std::min(deadline, Clock::now() + wait.interval));
+    }
+}
+
 }  // namespace
 
 ProfileRead readProfile(PanelAddress address, const ExchangeSettings& settings, Parts parts) {
@@ -133,36 +197,48 @@ PanelProfile prepareForWrite(PanelProfile profile) {
     return profile;
 }
 
-std::string writeProfile(PanelAddress address, const ExchangeSettings& settings,
-                         const PanelProfile& prepared, Parts parts) {
+PanelProfile keepPanelNetwork(PanelProfile prepared, const CameraTable& panelTable) {
+    std::copy_n(panelTable.bytes().begin(), kPanelNetworkBytes,
+                prepared.cameraTable.bytes().begin());
+    prepared.cameraTable.seal();
+    return prepared;
+}
+
+std::optional<CameraTable> readCameraTable(PanelAddress address, const ExchangeSettings& settings,
+                                           std::string& error) {
+    return readRecord<CameraTable>(address, settings, command::kCameraListRequest,
+                                   "camera list read", error);
+}
+
+WriteReport writeProfile(PanelAddress address, const ExchangeSettings& settings,
+                         const PanelProfile& prepared, Parts parts, const RebootWait& wait,
+                         const FleetControl* control) {
+    WriteReport report;
+    const auto cancelled = [control] { return control != nullptr && control->cancelled(); };
     if (parts.cameraList) {
-        PanelExchange exchange(settings);
-        const ExchangeResult result =
-            exchange.write(address, command::kCameraListChange, prepared.cameraTable.bytes());
-        if (result.outcome != ExchangeOutcome::Ok) {
-            return outcomeText("camera list write", result.outcome);
+        report.error = cancelled() ? std::string("interrupted")
+                                   : writeCameraList(address, settings, prepared.cameraTable);
+        if (!report.error.empty()) {
+            return report;
         }
-        switch (evaluateWriteResult(result.bytes)) {
-            case CameraWriteResult::CameraTypeRefused:
-                return "camera list write: " + oneLine(noCameraText());
-            case CameraWriteResult::Refused:
-                return "camera list write: write error";
-            case CameraWriteResult::Written:
-                break;
-        }
+        report.written.cameraList = true;
     }
     if (parts.settings) {
-        PanelExchange exchange(settings);
-        const ExchangeResult result =
-            exchange.write(address, command::kSetDataChange, prepared.settings.bytes());
-        if (result.outcome != ExchangeOutcome::Ok) {
-            return outcomeText("settings write", result.outcome);
+        if (report.written.cameraList) {
+            report.error = waitForReboot(address, settings, wait, cancelled);
         }
-        if (!settingsWriteTaken(result.bytes)) {
-            return "settings write: write error";
+        if (report.error.empty() && cancelled()) {
+            report.error = "interrupted";
         }
+        if (report.error.empty()) {
+            report.error = writeSettings(address, settings, prepared.settings);
+        }
+        report.written.settings = report.error.empty();
     }
-    return {};
+    if (!report.error.empty() && report.written.cameraList) {
+        report.error = "camera list written; settings not written: " + report.error;
+    }
+    return report;
 }
 
 std::string registerPanel(PanelAddress address, const ExchangeSettings& settings, int rowIndex) {

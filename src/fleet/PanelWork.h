@@ -6,6 +6,7 @@
 
 #include "exchange/PanelExchange.h"
 #include "files/PanelFiles.h"
+#include "fleet/FleetRunner.h"
 #include "wire/ExchangeOutcome.h"
 #include "wire/PanelAddress.h"
 
@@ -34,10 +35,36 @@ std::optional<std::string> refuseProfile(const PanelProfile& profile, PanelAddre
 // The profile as restore sends it: MAC addresses only for network cameras, both blocks sealed.
 PanelProfile prepareForWrite(PanelProfile profile);
 
+// The prepared profile with the camera table's first 12 bytes (the panel's own address, subnet
+// mask and gateway) taken from the panel's own table, sealed again: a profile cloned to many
+// panels must not give them all one address.
+PanelProfile keepPanelNetwork(PanelProfile prepared, const CameraTable& panelTable);
+
+// How a write of both parts waits for the panel, which reboots after taking its camera list,
+// before it writes the settings: a pause for the panel to go down, then a settings read every
+// `interval` until one is answered, for at most `limit` from the camera list's write.
+struct RebootWait {
+    std::chrono::milliseconds settle{1000};
+    std::chrono::milliseconds interval{500};
+    std::chrono::milliseconds limit{60000};
+};
+
+// What a write of a profile's parts did: the parts the panel took and, when it did not take
+// every part asked for, why.
+struct WriteReport {
+    Parts written{false, false};
+    std::string error;
+};
+
 // Writes the prepared profile's parts with the pages' write exchanges and result-line checks,
-// camera list first; an empty text when the panel took every part.
-std::string writeProfile(PanelAddress address, const ExchangeSettings& settings,
-                         const PanelProfile& prepared, Parts parts);
+// camera list first; no write starts once `control` is cancelled.
+WriteReport writeProfile(PanelAddress address, const ExchangeSettings& settings,
+                         const PanelProfile& prepared, Parts parts, const RebootWait& wait,
+                         const FleetControl* control);
+
+// The panel's camera table, or nothing and the reason in `error`.
+std::optional<CameraTable> readCameraTable(PanelAddress address, const ExchangeSettings& settings,
+                                           std::string& error);
 
 // ROP List REGISTER for one panel: its row number (0..24) as a write. An empty text on success.
 std::string registerPanel(PanelAddress address, const ExchangeSettings& settings, int rowIndex);

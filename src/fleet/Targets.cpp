@@ -11,7 +11,8 @@ std::optional<int> parseOctet(std::string_view text) {
     int value = 0;
     const char* const end = text.data() + text.size();
     const auto [next, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc{} || next != end || value < 0 || value > 255) {
+    if (text.empty() || ec != std::errc{} || next != end || value < 0 || value > 255 ||
+        (text.size() > 1 && text.front() == '0')) {
         return std::nullopt;
     }
     return value;
@@ -45,6 +46,10 @@ std::variant<std::vector<PanelAddress>, std::string> parseTargetText(std::string
     const std::size_t dash = text.find('-');
     const std::optional<PanelAddress> first = parseAddress(text.substr(0, dash));
     if (!first) {
+        if (const auto meant = addressWithLeadingZeros(text.substr(0, dash))) {
+            return quoted(text) + ": an octet with a leading zero is ambiguous; write " +
+                   addressText(*meant);
+        }
         return quoted(text) + " is no panel address (192.168.0.130) or range (192.168.0.130-154)";
     }
     PanelAddress last = *first;
@@ -82,7 +87,8 @@ std::vector<Target> listTargets(const std::array<RopRow, kRopRowCount>& list) {
 
 std::vector<Target> mergeTargets(const std::vector<Target>& listed,
                                  const std::vector<PanelAddress>& typed) {
-    std::vector<Target> targets;
+    // Every row of the list is worked on, also two rows at one address (one after the other).
+    std::vector<Target> targets = listed;
     const auto add = [&targets](const Target& target) {
         const bool known = std::any_of(targets.begin(), targets.end(), [&](const Target& t) {
             return t.address == target.address;
@@ -91,9 +97,6 @@ std::vector<Target> mergeTargets(const std::vector<Target>& listed,
             targets.push_back(target);
         }
     };
-    for (const Target& target : listed) {
-        add(target);
-    }
     for (const PanelAddress address : typed) {
         add({address, {}});
     }

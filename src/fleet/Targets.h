@@ -33,8 +33,7 @@ std::variant<std::vector<PanelAddress>, std::string> parseTargetText(std::string
 // Every non-empty row of a panel list, named by its ROP label.
 std::vector<Target> listTargets(const std::array<RopRow, kRopRowCount>& list);
 
-// The list's targets, then the addresses typed, each panel once; a typed address that the list
-// names takes its label.
+// Every row of the list, then the addresses typed that the list does not name, each once.
 std::vector<Target> mergeTargets(const std::vector<Target>& listed,
                                  const std::vector<PanelAddress>& typed);
 

@@ -25,8 +25,13 @@ constexpr std::array<std::uint8_t, 4> addressOctets(PanelAddress address) {
 // "%d.%d.%d.%d" from the most significant byte down.
 std::string addressText(PanelAddress address);
 
-// Parses strict dotted-quad text ("192.168.0.130"); nothing else.
+// Parses strict dotted-quad text ("192.168.0.130"); nothing else. An octet with a leading zero
+// ("192.168.000.130") is refused: some systems read it as octal, so it may mean another panel.
 std::optional<PanelAddress> parseAddress(std::string_view text);
+
+// For text that parseAddress refuses only for an octet's leading zero, the address it would be
+// in decimal, so that a refusal can name it.
+std::optional<PanelAddress> addressWithLeadingZeros(std::string_view text);
 
 // Four bytes inside a block, first octet first.
 PanelAddress readAddress(std::span<const std::uint8_t, 4> bytes);

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -147,11 +148,12 @@ TEST_F(Cli, EveryPanelFailsForItsOwnReasonAndNoneStopsTheOthers) {
     } rows[kPanels] = {
         {Fault::None, "ok", "ok"},
         {Fault::RefuseConnection, "not connected", "not connected"},
-        {Fault::BadChecksum, "settings read: checksum wrong", "ok"},
-        {Fault::Silent, "settings read: no complete reply", "camera list write: no complete reply"},
-        {Fault::EmptyReply, "settings read: reply too short",
-         "camera list write: no complete reply"},
-        {Fault::ShortReply, "camera list read: reply too short", "ok"},
+        // Restore reads the panel's own address from its camera list first.
+        {Fault::BadChecksum, "settings read: checksum wrong", "camera list read: checksum wrong"},
+        {Fault::Silent, "settings read: no complete reply", "camera list read: no complete reply"},
+        {Fault::EmptyReply, "settings read: reply too short", "camera list read: reply too short"},
+        {Fault::ShortReply, "camera list read: reply too short",
+         "camera list read: reply too short"},
         {Fault::NotAcknowledge, "ok", "camera list write: not acknowledged"},
         {Fault::CloseAfterAcknowledge, "ok", "camera list write: no result line"},
     };
@@ -209,6 +211,16 @@ TEST_F(Cli, RefusalsComeBeforeAnythingIsSent) {
         {{"restore", "broken.json", "127.0.0.3", "--yes"}, "document: is not valid JSON"},
         {{"diff", "PROFILE.json", "missing.json"}, "missing.json"},
         {{"register", "list.json"}, "unavailable network setting"},
+        {{"restore", "PROFILE.json", "127.0.0.2", "--only", "settings", "--only", "camera-list"},
+         "--only is given twice"},
+        {{"restore", "PROFILE.json", "127.0.0.2-3", "--with-panel-address", "--yes"},
+         "restore to one panel with it, not 2"},
+        {{"restore", "127.0.0.2", "PROFILE.json", "--yes"},
+         "'127.0.0.2' names panels where a profile file is expected"},
+        {{"show", "127.0.0.2-5"}, "names panels where one panel address or a profile file"},
+        {{"status", "127.0.0.02"}, "a leading zero is ambiguous; write 127.0.0.2"},
+        {{"status", "--", "--json"}, "'--json' is no panel address"},
+        {{"backup", "127.0.0.2", "--dir", "PROFILE.json/sub"}, "cannot make the folder"},
     };
     for (const auto& row : rows) {
         const Outcome result = run(row.args);
@@ -244,9 +256,125 @@ TEST_F(Cli, AHandEditedProfileChangesExactlyTheEditedBytes) {
     ASSERT_EQ(run({"restore", "edited.json", "127.0.0.3", "--yes"}).status, 0);
     const sim::PanelState edited = withPorts(2, 8080, 35300);
     const auto log = s_sim->log(panel(1));
+    // The camera list read for the panel's own address, its write, a settings read once the
+    // panel is back from its reboot, the settings write.
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_TRUE(std::ranges::equal(log[1].block, edited.cameraTable));
+    EXPECT_EQ(log[2].command, command::kSetDataRequest);
+    EXPECT_TRUE(std::ranges::equal(log[3].block, edited.settings));
+}
+
+// A factory panel whose camera table names the panel's own address, mask 255.0.0.0 and gateway.
+sim::PanelState withOwnNetwork(int index) {
+    sim::PanelState state = sim::factoryState({});
+    CameraTable table = *CameraTable::fromReply(state.cameraTable);
+    const std::uint8_t own[12] = {127, 0, 0, std::uint8_t(2 + index), 255, 0, 0, 0, 127, 0, 0, 1};
+    std::ranges::copy(own, table.bytes().begin());
+    table.seal();
+    std::ranges::copy(table.bytes(), state.cameraTable.begin());
+    return state;
+}
+
+// A profile cloned to four panels: each keeps its own first 12 bytes and takes the rest; one
+// that is slow to come back from its reboot gets its settings late, one that does not come back
+// is reported with the part it took. Asked for, one panel takes the profile's own bytes.
+TEST_F(Cli, ACloneKeepsEachPanelsOwnAddressAndTellsWhatAPanelTook) {
+    for (int i = 0; i < 5; ++i) {
+        s_sim->setState(panel(i), withOwnNetwork(i));
+    }
+    QByteArray profile = backupProfile();
+    write(QStringLiteral("edited.json"),
+          profile.replace("\"receivePort\": 35200", "\"receivePort\": 35300"));
+    s_sim->setRebootTime(panel(3), std::chrono::milliseconds(1200));
+    s_sim->setRebootTime(panel(4), std::chrono::milliseconds(5000));
+    const Outcome clone =
+        run({"restore", "edited.json", "127.0.0.3-6", "--yes", "--json", "--reboot-wait", "2"});
+    EXPECT_EQ(clone.status, 1);
+    const QJsonArray panels =
+        QJsonDocument::fromJson(clone.out.toUtf8())[QStringLiteral("panels")].toArray();
+    ASSERT_EQ(panels.size(), 4) << clone.out.toStdString();
+    const auto source = s_sim->state(panel(0)).cameraTable;
+    for (int i = 1; i < 5; ++i) {
+        const sim::PanelState now = s_sim->state(panel(i));
+        EXPECT_TRUE(std::equal(now.cameraTable.begin(), now.cameraTable.begin() + 12,
+                               withOwnNetwork(i).cameraTable.begin()))
+            << i;
+        EXPECT_TRUE(std::equal(now.cameraTable.begin() + 12, now.cameraTable.end() - 2,
+                               source.begin() + 12))
+            << i;
+        EXPECT_EQ(SettingsRecord::fromReply(now.settings)->decode().receivePort,
+                  i == 4 ? 35200u : 35300u);
+    }
+    const QJsonObject late = panels[3].toObject();
+    EXPECT_EQ(late[QStringLiteral("error")].toString(),
+              QStringLiteral("camera list written; settings not written: panel did not come "
+                             "back within 2 s"));
+    EXPECT_EQ(late[QStringLiteral("written")].toArray(), QJsonArray{QStringLiteral("camera-list")});
+
+    s_sim->setRebootTime(panel(1), std::chrono::milliseconds(0));
+    ASSERT_EQ(run({"restore", "edited.json", "127.0.0.3", "--yes", "--with-panel-address", "--only",
+                   "camera-list"})
+                  .status,
+              0);
+    EXPECT_TRUE(std::ranges::equal(s_sim->state(panel(1)).cameraTable, source));
+}
+
+// Two rows of a list at one address: both worked on, one after the other in row order.
+TEST_F(Cli, TwoRowsAtOneAddressAreBothWorkedOnInRowOrder) {
+    write(QStringLiteral("list.json"),
+          R"({"format": "trx900-panel-list", "version": 1, "panels": [
+              {"rop": "TRX1", "address": "127.0.0.2", "subnetMask": "255.0.0.0", "gateway": "127.0.0.1"},
+              {"rop": "TRX2", "address": "127.0.0.2", "subnetMask": "255.0.0.0", "gateway": "127.0.0.1"}]})");
+    EXPECT_EQ(run({"register", "list.json"}).status, 0);
+    const auto log = s_sim->log(panel(0));
     ASSERT_EQ(log.size(), 2u);
-    EXPECT_TRUE(std::ranges::equal(log[0].block, edited.cameraTable));
-    EXPECT_TRUE(std::ranges::equal(log[1].block, edited.settings));
+    EXPECT_EQ(std::pair(log[0].block[0], log[1].block[0]),
+              std::pair(std::uint8_t{0}, std::uint8_t{1}));
+    const Outcome status = run({"status", "--list", "list.json"});
+    EXPECT_TRUE(status.out.startsWith(QLatin1String("TRX1  127.0.0.2        ok")));
+    EXPECT_TRUE(status.out.contains(QLatin1String("\nTRX2  127.0.0.2        ok")));
+}
+
+// More panels than the process has descriptors for: every panel gets a result, none a crash.
+TEST_F(Cli, AFleetLargerThanTheDescriptorsAllowEndsWithAResultForEveryPanel) {
+    for (const auto& [limit, reason] :
+         {std::pair(64, "not connected"),
+          std::pair(24, "not worked on: the process has too few file descriptors left")}) {
+        QProcess process;
+        process.setChildProcessModifier([limit] {
+            const rlimit lowered{rlim_t(limit), rlim_t(limit)};
+            ::setrlimit(RLIMIT_NOFILE, &lowered);
+        });
+        start(process, {"status", "127.0.1.1-250", "--json"});
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(std::pair(process.exitStatus(), process.exitCode()),
+                  std::pair(QProcess::NormalExit, 1));
+        const QJsonArray panels =
+            QJsonDocument::fromJson(process.readAllStandardOutput())[QStringLiteral("panels")]
+                .toArray();
+        ASSERT_EQ(panels.size(), 250) << limit;
+        for (const auto& p : panels) {
+            EXPECT_EQ(p[QStringLiteral("error")].toString(), QLatin1String(reason)) << limit;
+        }
+    }
+}
+
+// A panel holding what restore would refuse is backed up with a warning; a diff with a side
+// that cannot be read is trouble (2), not a difference (1).
+TEST_F(Cli, BackupWarnsOfWhatRestoreWouldRefuseAndDiffTellsTroubleApart) {
+    sim::PanelState state = sim::factoryState({});
+    CameraTable table = *CameraTable::fromReply(state.cameraTable);
+    table.setRowAddress(0, *parseAddress(panel(1)));
+    table.seal();
+    std::ranges::copy(table.bytes(), state.cameraTable.begin());
+    s_sim->setState(panel(1), state);
+    const Outcome backup = run({"backup", panel(1), "--json"});
+    EXPECT_EQ(backup.status, 0);
+    EXPECT_TRUE(backup.out.contains(QLatin1String(
+        "\"warning\": \"restore would refuse to send these values back: IP(127.0.0.3) Dup")))
+        << backup.out.toStdString();
+    s_sim->setFault(panel(2), Fault::RefuseConnection);
+    EXPECT_EQ(run({"diff", panel(1), panel(2)}).status, 2);
 }
 
 // The manual shows a file for people; a panel is headed by its address alone.
@@ -270,11 +398,12 @@ TEST_F(Cli, BackupWritesWholeFilesOrNone) {
                     .contains(QStringLiteral("cameraList")));
 }
 
-// Ctrl-C while a panel holds its answer back: out at once, no file for that panel.
+// Ctrl-C while a panel holds its answer back: out at once, no file for that panel, and what
+// became of every panel told.
 TEST_F(Cli, InterruptStopsAtOnceWithoutAHalfWrittenFile) {
     s_sim->setFault(panel(1), Fault::Silent);
     QProcess process;
-    start(process, {"backup", "127.0.0.2-3", "--dir", "out"});
+    start(process, {"backup", "127.0.0.2-4", "--dir", "out", "--jobs", "1"});
     QElapsedTimer waited;
     waited.start();
     while (read(QStringLiteral("out/127.0.0.2.trx900.json")).isEmpty() && waited.elapsed() < 5000) {
@@ -287,6 +416,12 @@ TEST_F(Cli, InterruptStopsAtOnceWithoutAHalfWrittenFile) {
     EXPECT_LT(stopping.elapsed(), 1000);
     EXPECT_EQ(process.exitCode(), 130);
     EXPECT_EQ(process.readAllStandardError(), "trx900: interrupted\n");
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    for (const char* line :
+         {"127.0.0.2        ok      ", "127.0.0.3        INTERRUPTED  interrupted while being",
+          "127.0.0.4        not started\n", "3 panels: 1 ok, 0 failed, 1 interrupted, 1 not"}) {
+        EXPECT_TRUE(out.contains(QLatin1String(line))) << out.toStdString();
+    }
     EXPECT_EQ(QDir(path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("127.0.0.2.trx900.json")});
 }
@@ -338,7 +473,7 @@ TEST_F(Cli, OnATerminalRestoreAsksOnceAndShowsProgress) {
         EXPECT_EQ(shown.count("Write to 1 panel? It reboots after the transfer. [y/N]"), 1)
             << shown.toStdString();
         EXPECT_EQ(shown.contains("[1/1] 127.0.0.3 ok\n"), written) << shown.toStdString();
-        EXPECT_EQ(commandsAt(1).size(), written ? 2u : 0u);
+        EXPECT_EQ(commandsAt(1).size(), written ? 4u : 0u);
     }
 }
 

@@ -139,12 +139,29 @@ TEST_F(FleetWindowTest, BackUpAllWritesOneProfilePerPanelAndSaysWhyNot) {
 }
 
 // Three rows selected: a preview of each, one question naming the panels that reboot, then the
-// writes; the panel that refuses writes is reported, the others got exactly the profile.
+// writes; the panel that refuses writes is reported, the others got exactly the profile with
+// their own address, subnet mask and gateway (the camera table's first 12 bytes).
 TEST_F(FleetWindowTest, RestoreToSelectedPreviewsAsksOnceAndWritesExactly) {
     PanelProfile profile{*CameraTable::fromReply(sim.state(kPanels[0]).cameraTable),
                          *SettingsRecord::fromReply(sim.state(kPanels[0]).settings), "x", "y"};
     profile.cameraTable.setModelText(0, "STUDIO-A");
     const PanelProfile prepared = fleet::prepareForWrite(profile);
+    std::vector<std::string> expected;
+    for (const std::size_t i : {1u, 2u}) {
+        sim::PanelState state = sim.state(kPanels[i]);
+        CameraTable own = *CameraTable::fromReply(state.cameraTable);
+        own.bytes()[3] = static_cast<std::uint8_t>(140 + i);
+        own.seal();
+        std::ranges::copy(own.bytes(), state.cameraTable.begin());
+        sim.setState(kPanels[i], state);
+        CameraTable sent = prepared.cameraTable;
+        std::copy_n(own.bytes().begin(), 12, sent.bytes().begin());
+        sent.seal();
+        const auto& settings = prepared.settings.bytes();
+        expected.push_back(kPanels[i] + ":" +
+                           std::string(sent.bytes().begin(), sent.bytes().end()));
+        expected.push_back(kPanels[i] + ":" + std::string(settings.begin(), settings.end()));
+    }
     files.path = dir.filePath(u"studio.json"_s);
     ASSERT_FALSE(writePanelFileAtomically(files.path, encodePanelProfile(profile)));
     for (int row : {1, 2, 3}) {
@@ -165,13 +182,6 @@ TEST_F(FleetWindowTest, RestoreToSelectedPreviewsAsksOnceAndWritesExactly) {
         if (!r.block.empty()) {
             written.push_back(r.panel + ":" + std::string(r.block.begin(), r.block.end()));
         }
-    }
-    const auto& cameras = prepared.cameraTable.bytes();
-    const auto& settings = prepared.settings.bytes();
-    std::vector<std::string> expected;
-    for (const std::string& panel : {kPanels[1], kPanels[2]}) {
-        expected.push_back(panel + ":" + std::string(cameras.begin(), cameras.end()));
-        expected.push_back(panel + ":" + std::string(settings.begin(), settings.end()));
     }
     std::ranges::sort(written);
     std::ranges::sort(expected);

@@ -59,6 +59,7 @@ TEST(PanelSimProgram, RefusesWhatItCannotServe) {
         {{u"--bogus"_s}, u"unknown option --bogus"_s},
         {{u"--port"_s}, u"--port needs a value"_s},
         {{u"--port"_s, u"65536"_s}, u"not a port: 65536"_s},
+        {{u"--reboot-time"_s, u"-1"_s}, u"not a time in milliseconds (0..600000): -1"_s},
         {{u"--listen"_s, u"1.2.3"_s}, u"not an IPv4 address: 1.2.3"_s},
         {{u"--fault"_s, u"127.0.0.1=nope"_s},
          u"expected --fault ADDRESS=NAME, got 127.0.0.1=nope"_s},

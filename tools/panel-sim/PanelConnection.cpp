@@ -3,6 +3,8 @@
 #include <QHostAddress>
 #include <QTcpSocket>
 
+#include "wire/Commands.h"
+
 namespace trx::sim {
 
 namespace {
@@ -237,7 +239,15 @@ void PanelConnection::finishWrite() {
         line.insert(line.end(), m_options.oversizeLength, std::uint8_t{'X'});
     }
     log(std::string(result.line) + " (" + result.answer + ")" + faultNote(m_fault));
-    send(std::move(line), [this] { closeAfterSending(); });
+    // Registering a ROP number is the one stored write after which a panel goes on running.
+    const bool reboots =
+        result.line == trx::panel_line::kWriteOk && m_command.kind != CommandKind::RopListChange;
+    send(std::move(line), [this, reboots] {
+        if (reboots) {
+            m_host.reboot(m_panel);
+        }
+        closeAfterSending();
+    });
 }
 
 void PanelConnection::runNotify() {

@@ -24,6 +24,8 @@ class PanelHost {
     virtual void withPanel(const std::string& panel, const std::function<void(PanelState&)>& f) = 0;
     virtual void record(const ExchangeRecord& record) = 0;
     virtual std::chrono::milliseconds idleLimit() const = 0;
+    // The panel stored a write that makes it reboot; called on the panels' thread.
+    virtual void reboot(const std::string& panel) = 0;
 };
 
 // One exchange on one accepted connection, driven by the socket's signals on the panels'

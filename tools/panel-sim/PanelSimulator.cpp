@@ -9,6 +9,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 
 #include "PanelBehaviour.h"
 #include "PanelConnection.h"
@@ -150,6 +151,24 @@ struct PanelSimulator::Impl final : PanelHost {
         }
     }
 
+    void reboot(const std::string& panel) override {
+        std::chrono::milliseconds downtime{0};
+        withPanel(panel, [&](PanelState& state) {
+            downtime = state.rebootTime;
+            state.rebooting = downtime.count() > 0;
+        });
+        if (downtime.count() == 0) {
+            return;
+        }
+        applyListening(panel);
+        onServer([&](PanelServer& s) {
+            QTimer::singleShot(downtime, &s, [this, panel] {
+                withPanel(panel, [](PanelState& state) { state.rebooting = false; });
+                applyListening(panel);
+            });
+        });
+    }
+
     std::chrono::milliseconds idleLimit() const override {
         std::lock_guard lock(mutex);
         return idle;
@@ -176,8 +195,9 @@ struct PanelSimulator::Impl final : PanelHost {
 
     void applyListening(const std::string& address) {
         bool listening = true;
-        withPanel(address,
-                  [&](PanelState& state) { listening = state.fault != Fault::RefuseConnection; });
+        withPanel(address, [&](PanelState& state) {
+            listening = state.fault != Fault::RefuseConnection && !state.rebooting;
+        });
         onServer([&](PanelServer& s) { s.setListening(address, listening); });
     }
 
@@ -275,6 +295,10 @@ void PanelSimulator::setState(const std::string& address, const PanelState& stat
         m_impl->panels[key] = state;
     }
     m_impl->applyListening(key);
+}
+
+void PanelSimulator::setRebootTime(const std::string& address, std::chrono::milliseconds time) {
+    m_impl->withPanel(canonical(address), [time](PanelState& state) { state.rebootTime = time; });
 }
 
 void PanelSimulator::setFault(const std::string& address, Fault fault, FaultOptions options) {

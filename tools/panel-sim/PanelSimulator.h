@@ -81,6 +81,10 @@ struct PanelState {
     std::vector<NetworkCamera> network;
     Fault fault = Fault::None;
     FaultOptions faultOptions;
+    // How long the panel refuses connections after it stored a camera list, settings or
+    // credentials write, as a real one does while it reboots; 0 keeps it reachable.
+    std::chrono::milliseconds rebootTime{0};
+    bool rebooting = false;
     // The result of the last search, kept apart from the stored list until KEEP SET.
     std::array<std::uint8_t, 670> pendingCameraTable{};
 };
@@ -121,6 +125,7 @@ class PanelSimulator {
     PanelState state(const std::string& address) const;
     void setState(const std::string& address, const PanelState& state);
     void setFault(const std::string& address, Fault fault, FaultOptions options = {});
+    void setRebootTime(const std::string& address, std::chrono::milliseconds time);
 
     // What every panel received, in order.
     std::vector<ExchangeRecord> log() const;

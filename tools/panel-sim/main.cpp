@@ -33,6 +33,9 @@ constexpr const char* kHelp =
     "                          short-reply, oversize-reply, trickle, close-after-acknowledge,\n"
     "                          acknowledge-without-trailer, silent, garbage, hold-open,\n"
     "                          endless-acknowledge, endless-result-line\n"
+    "  --reboot-time MS        after storing a camera list, settings or credentials, every panel\n"
+    "                          refuses connections for MS milliseconds while it reboots\n"
+    "                          (default 0: it stays reachable)\n"
     "  --help                  show this text\n"
     "  --version               show the version\n"
     "\n"
@@ -54,6 +57,7 @@ struct Options {
     std::uint16_t port = 35600;
     std::string camerasFile;
     std::vector<std::pair<std::string, trx::sim::Fault>> faults;
+    unsigned rebootMs = 0;
     bool help = false;
     bool version = false;
     std::string error;
@@ -75,7 +79,8 @@ Options parseOptions(const std::vector<std::string>& args) {
             options.version = true;
             return options;
         }
-        if (arg != "--listen" && arg != "--port" && arg != "--cameras" && arg != "--fault") {
+        if (arg != "--listen" && arg != "--port" && arg != "--cameras" && arg != "--fault" &&
+            arg != "--reboot-time") {
             return fail("unknown option " + arg);
         }
         if (i + 1 >= args.size()) {
@@ -87,14 +92,21 @@ Options parseOptions(const std::vector<std::string>& args) {
                 return fail("not an IPv4 address: " + value);
             }
             options.addresses.push_back(value);
-        } else if (arg == "--port") {
-            unsigned port = 0;
+        } else if (arg == "--port" || arg == "--reboot-time") {
+            unsigned number = 0;
             const char* end = value.data() + value.size();
-            const auto [next, ec] = std::from_chars(value.data(), end, port);
-            if (value.empty() || ec != std::errc{} || next != end || port > 65535) {
-                return fail("not a port: " + value);
+            const auto [next, ec] = std::from_chars(value.data(), end, number);
+            const unsigned most = arg == "--port" ? 65535 : 600000;
+            if (value.empty() || ec != std::errc{} || next != end || number > most) {
+                return fail((arg == "--port" ? "not a port: "
+                                             : "not a time in milliseconds (0..600000): ") +
+                            value);
             }
-            options.port = static_cast<std::uint16_t>(port);
+            if (arg == "--port") {
+                options.port = static_cast<std::uint16_t>(number);
+            } else {
+                options.rebootMs = number;
+            }
         } else if (arg == "--cameras") {
             options.camerasFile = value;
         } else {
@@ -173,6 +185,7 @@ int main(int argc, char** argv) {
     for (const std::string& address : options.addresses) {
         trx::sim::PanelState state = simulator.state(address);
         state.network = cameras;
+        state.rebootTime = std::chrono::milliseconds(options.rebootMs);
         simulator.setState(address, state);
     }
     for (const auto& [address, fault] : options.faults) {

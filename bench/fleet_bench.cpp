@@ -21,6 +21,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -203,7 +204,8 @@ class PaintGaps final : public QObject {
     qint64 m_longest = 0;
 };
 
-double g_longestPaintGapMs = 0.0;
+// The longest gap of each Check All.
+std::vector<double> g_longestPaintGapsMs;
 
 // Check All from the click to the last row filled, the window repainting all the while.
 void timeCheckAll(benchmark::State& state, const std::vector<int>& panels, const char* expected) {
@@ -226,7 +228,7 @@ void timeCheckAll(benchmark::State& state, const std::vector<int>& panels, const
             return;
         }
         state.SetIterationTime(static_cast<double>(lastRow) / 1e9);
-        g_longestPaintGapMs = std::max(g_longestPaintGapMs, gaps.longestMs());
+        g_longestPaintGapsMs.push_back(gaps.longestMs());
     }
     if (const char* shot = std::getenv("TRX_FLEET_WINDOW_PNG");
         shot != nullptr && panels.size() == 25 && panels.back() >= kFleet) {
@@ -348,10 +350,14 @@ int main(int argc, char** argv) {
                         "BM_WindowCheckAllFleet", "BM_StatusFleet", 0.0);
     reporter.printMilliseconds("window Check All of 25 panels, 5 never accepting",
                                "BM_WindowCheckAllFiveDead", kConnectLimitMs + 1000.0);
-    std::printf(
-        "longest gap between two paints of the Panels window during Check All: %.1f ms "
-        "(goal < 50 ms) %s\n",
-        g_longestPaintGapMs, g_longestPaintGapMs < 50.0 ? "ok" : "MISSED");
+    if (!g_longestPaintGapsMs.empty()) {
+        std::vector<double>& gaps = g_longestPaintGapsMs;
+        std::ranges::sort(gaps);
+        std::printf(
+            "longest gap between two paints of the Panels window in one Check All: "
+            "median %.1f ms, worst %.1f ms of %zu (goal < 50 ms) %s\n",
+            gaps[gaps.size() / 2], gaps.back(), gaps.size(), gaps.back() < 50.0 ? "ok" : "MISSED");
+    }
     benchmark::Shutdown();
     return 0;
 }

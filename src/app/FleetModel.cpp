@@ -44,6 +44,7 @@ fleet::Target FleetModel::target(int row) const {
 
 std::vector<fleet::Target> FleetModel::targets(const std::vector<int>& rows) const {
     std::vector<fleet::Target> list;
+    list.reserve(rows.size());
     for (const int row : rows) {
         list.push_back(target(row));
     }

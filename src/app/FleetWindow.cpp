@@ -208,7 +208,8 @@ void FleetWindow::updateButtons() {
     m_cancel->setEnabled(busy && m_control != nullptr && !m_control->cancelled());
 }
 
-void FleetWindow::run(const std::vector<int>& rows, const Job& job, const Apply& apply, Done done) {
+void FleetWindow::run(const std::vector<int>& rows, const Job& job, const Apply& apply,
+                      const Done& done) {
     if (m_worker) {
         m_worker->wait();
     }

@@ -63,7 +63,7 @@ class FleetWindow final : public QDialog {
     void end(const QString& status);
     // Runs the job for the rows on a worker thread; each result is applied on this thread as it
     // arrives, then `done` gets them all in row order.
-    void run(const std::vector<int>& rows, const Job& job, const Apply& apply, Done done);
+    void run(const std::vector<int>& rows, const Job& job, const Apply& apply, const Done& done);
     void restoreAfterPreview(const QString& file, const fleet::RestorePlan& plan,
                              const std::vector<fleet::PanelResult>& previews);
     void makeTarget(int row);

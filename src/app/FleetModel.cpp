@@ -3,6 +3,8 @@
 #include <QJsonValue>
 #include <QLocale>
 
+#include <algorithm>
+
 #include "records/RopTable.h"
 
 namespace trx {
@@ -31,6 +33,12 @@ void FleetModel::setPanels(const std::array<PanelAddress, 25>& table) {
             }
         }
         rows.push_back(row);
+    }
+    // Unchanged panels keep their rows, and the view its selection.
+    if (std::ranges::equal(rows, m_rows, [](const Row& a, const Row& b) {
+            return a.panelIndex == b.panelIndex && a.address == b.address;
+        })) {
+        return;
     }
     beginResetModel();
     m_rows = std::move(rows);

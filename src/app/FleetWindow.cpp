@@ -1,5 +1,6 @@
 #include "app/FleetWindow.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -150,6 +151,14 @@ void FleetWindow::showEvent(QShowEvent* event) {
         m_model->setPanels(m_selection.panelAddressTable());
     }
     QDialog::showEvent(event);
+}
+
+void FleetWindow::changeEvent(QEvent* event) {
+    // The operator coming back from a REGISTER on the ROP List page finds the new rows.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !running()) {
+        m_model->setPanels(m_selection.panelAddressTable());
+    }
+    QDialog::changeEvent(event);
 }
 
 std::vector<int> FleetWindow::allRows() const {

@@ -52,6 +52,7 @@ class FleetWindow final : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     using Job = std::function<fleet::PanelResult(const fleet::Target&)>;

@@ -228,6 +228,17 @@ TEST_F(FleetWindowTest, EnterOrDoubleClickMakesThePanelEveryPagesTarget) {
     EXPECT_EQ(window->selection().currentTarget(), *parseAddress(kPanels[4]));
     EXPECT_EQ(window->page(3)->targetSelector()->currentText(), u"TRX5(127.0.0.6)"_s);
     EXPECT_EQ(status(), u"TRX5 127.0.0.6 is now the target of every page."_s);
+    // Every control is named for people and tests; a panel registered meanwhile shows up.
+    for (const QWidget* w : fleet->findChildren<QWidget*>()) {
+        if (w->focusPolicy() != Qt::NoFocus) {
+            EXPECT_FALSE(w->objectName().isEmpty() || w->accessibleName().isEmpty())
+                << w->metaObject()->className() << " " << w->objectName().toStdString();
+        }
+    }
+    window->selection().setPanelAddress(9, *parseAddress("127.0.0.11"));
+    QApplication::setActiveWindow(window.get());
+    QApplication::setActiveWindow(fleet);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return fleet->model()->rowCount() == 7; }, 5000));
 }
 
 }  // namespace

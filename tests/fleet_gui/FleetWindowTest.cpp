@@ -138,6 +138,19 @@ TEST_F(FleetWindowTest, BackUpAllWritesOneProfilePerPanelAndSaysWhyNot) {
     }
 }
 
+// Cancel during Back Up All: the panel still answering is read to its end, but its file is not
+// written.
+TEST_F(FleetWindowTest, CancelledBackUpWritesNoFileAfterTheCancel) {
+    sim.setFault(kPanels[1], Fault::Trickle, {.pieceDelay = 1ms});
+    files.path = dir.path();
+    QTest::mouseClick(fleet->findChild<QPushButton*>(u"backUpAllButton"_s), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return rows()[0].contains(u"saved: "_s); }, 5000));
+    QTest::mouseClick(fleet->findChild<QPushButton*>(u"cancelButton"_s), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !fleet->running(); }, 10000));
+    EXPECT_EQ(rows()[1].section(u'|', 7), u"FAILED: interrupted"_s);
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"TRX2.trx900.json"_s)));
+}
+
 // Three rows selected: a preview of each, one question naming the panels that reboot, then the
 // writes; the panel that refuses writes is reported, the others got exactly the profile with
 // their own address, subnet mask and gateway (the camera table's first 12 bytes).

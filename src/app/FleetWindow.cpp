@@ -184,6 +184,11 @@ void FleetWindow::setStatus(const QString& text) {
 
 void FleetWindow::refused(const QString& what, const QString& running) {
     setStatus(QStringLiteral("%1 was not started: %2 is running.").arg(what, running));
+    // A page that seems to ignore its button while this window is closed would leave the
+    // operator guessing: the reason comes into view.
+    if (!isVisible()) {
+        show();
+    }
 }
 
 bool FleetWindow::begin(const QString& what) {

@@ -209,8 +209,10 @@ TEST_F(FleetWindowTest, FleetAndPageOperationsRefuseEachOther) {
     sim.setFault(kPanels[1], Fault::Silent);
     QTest::mouseClick(fleet->findChild<QPushButton*>(u"checkAllButton"_s), Qt::LeftButton);
     ASSERT_TRUE(fleet->running());
+    fleet->close();  // the check goes on, and a refused page brings the reason into view
     window->page(0)->findChild<QPushButton*>(u"refreshButton"_s)->click();
     EXPECT_EQ(status(), u"A page operation was not started: Check All is running."_s);
+    EXPECT_TRUE(fleet->isVisible());
     EXPECT_TRUE(QTest::qWaitFor([this] { return !fleet->running(); }, 10000));
     EXPECT_EQ(sim.log(kPanels[0]).size(), 2u);  // the check's two reads, no page read
     EXPECT_EQ(messages.told(), test::Told{});

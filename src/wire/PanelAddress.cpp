@@ -12,7 +12,10 @@ std::string addressText(PanelAddress address) {
     return std::string(text, static_cast<std::size_t>(n));
 }
 
-std::optional<PanelAddress> parseAddress(std::string_view text) {
+namespace {
+
+// Dotted-quad text; octets written with leading zeros only when allowed.
+std::optional<PanelAddress> scanAddress(std::string_view text, bool leadingZeros) {
     PanelAddress address = 0;
     const char* p = text.data();
     const char* const end = text.data() + text.size();
@@ -26,7 +29,8 @@ std::optional<PanelAddress> parseAddress(std::string_view text) {
         const char* const start = p;
         unsigned octet = 0;
         const auto [next, ec] = std::from_chars(p, end, octet);
-        if (ec != std::errc{} || next == start || next - start > 3 || octet > 255) {
+        if (ec != std::errc{} || next == start || next - start > 3 || octet > 255 ||
+            (!leadingZeros && *start == '0' && next - start > 1)) {
             return std::nullopt;
         }
         p = next;
@@ -36,6 +40,16 @@ std::optional<PanelAddress> parseAddress(std::string_view text) {
         return std::nullopt;
     }
     return address;
+}
+
+}  // namespace
+
+std::optional<PanelAddress> parseAddress(std::string_view text) {
+    return scanAddress(text, false);
+}
+
+bool hasLeadingZeroOctet(std::string_view text) {
+    return !scanAddress(text, false) && scanAddress(text, true);
 }
 
 PanelAddress readAddress(std::span<const std::uint8_t, 4> bytes) {

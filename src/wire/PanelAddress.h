@@ -25,8 +25,12 @@ constexpr std::array<std::uint8_t, 4> addressOctets(PanelAddress address) {
 // "%d.%d.%d.%d" from the most significant byte down.
 std::string addressText(PanelAddress address);
 
-// Parses strict dotted-quad text ("192.168.0.130"); nothing else.
+// Parses strict dotted-quad text ("192.168.0.130"); nothing else. An octet with a leading zero
+// ("192.168.000.130", "010.0.0.1") is refused: some tools read it as octal, others as decimal.
 std::optional<PanelAddress> parseAddress(std::string_view text);
+// True for text that is a dotted quad but for octets written with leading zeros, so that a
+// refusal can say why.
+bool hasLeadingZeroOctet(std::string_view text);
 
 // Four bytes inside a block, first octet first.
 PanelAddress readAddress(std::span<const std::uint8_t, 4> bytes);

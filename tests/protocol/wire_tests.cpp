@@ -55,8 +55,12 @@ TEST(PanelAddress, TextOctetsAndStrictDottedQuads) {
     EXPECT_EQ(wire, (std::array<std::uint8_t, 4>{0xC0, 0xA8, 0x00, 0x82}));
     EXPECT_EQ(readAddress(wire), a);
     for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1..2.3", "a.b.c.d", "1.2.3.4 ",
-                            " 1.2.3.4", "1.2.3.0004", "-1.2.3.4"}) {
-        EXPECT_FALSE(parseAddress(bad).has_value()) << bad;
+                            " 1.2.3.4", "1.2.3.0004", "-1.2.3.4", "01.2.3.256"}) {
+        EXPECT_FALSE(parseAddress(bad).has_value() || hasLeadingZeroOctet(bad)) << bad;
+    }
+    // Read as octal by some tools and as decimal by others: refused, and told apart.
+    for (const char* ambiguous : {"192.168.000.130", "010.0.0.1", "1.2.3.00"}) {
+        EXPECT_FALSE(parseAddress(ambiguous).has_value() || !hasLeadingZeroOctet(ambiguous));
     }
 }
 

@@ -87,6 +87,30 @@ std::optional<CameraTable> CameraTable::fromReply(std::span<const std::uint8_t> 
     return table;
 }
 
+PanelAddress CameraTable::panelAddress() const {
+    return readAddress(quad(m_bytes, kPanelAddressAt));
+}
+
+void CameraTable::setPanelAddress(PanelAddress address) {
+    writeAddress(quad(m_bytes, kPanelAddressAt), address);
+}
+
+PanelAddress CameraTable::panelSubnetMask() const {
+    return readAddress(quad(m_bytes, kPanelMaskAt));
+}
+
+void CameraTable::setPanelSubnetMask(PanelAddress mask) {
+    writeAddress(quad(m_bytes, kPanelMaskAt), mask);
+}
+
+PanelAddress CameraTable::panelGateway() const {
+    return readAddress(quad(m_bytes, kPanelGatewayAt));
+}
+
+void CameraTable::setPanelGateway(PanelAddress gateway) {
+    writeAddress(quad(m_bytes, kPanelGatewayAt), gateway);
+}
+
 PanelAddress CameraTable::rowAddress(int row) const {
     return readAddress(quad(m_bytes, kIpPortAt + kIpPortSize * rowIndex(row)));
 }

@@ -56,6 +56,15 @@ class CameraTable {
     const Bytes& bytes() const { return m_bytes; }
     Bytes& bytes() { return m_bytes; }
 
+    // The panel's own network settings in bytes 0 to 11. The tool shows them but never takes them
+    // from one panel to another unasked: a panel may use them as its own address.
+    PanelAddress panelAddress() const;
+    void setPanelAddress(PanelAddress address);
+    PanelAddress panelSubnetMask() const;
+    void setPanelSubnetMask(PanelAddress mask);
+    PanelAddress panelGateway() const;
+    void setPanelGateway(PanelAddress gateway);
+
     PanelAddress rowAddress(int row) const;
     void setRowAddress(int row, PanelAddress address);
     std::uint16_t rowPort(int row) const;

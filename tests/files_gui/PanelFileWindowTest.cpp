@@ -155,6 +155,44 @@ TEST_F(PanelFileWindow, AProfileSavedAfterRefreshGivesAFreshWindowsSetTheSameBlo
                            sent[1]}));
 }
 
+// The panel's own address (camera table bytes 0 to 3) stays the page's unless the profile is the
+// current target's own and the operator takes the profile's.
+TEST_F(PanelFileWindow, OpeningAProfileKeepsThePanelsOwnAddress) {
+    sim::PanelState state = sim.state(kA);
+    CameraTable panel = *CameraTable::fromReply(state.cameraTable), other = panel;
+    panel.setPanelAddress(ip("10.0.0.2")), panel.seal();
+    other.setPanelAddress(ip("10.0.0.99")), other.seal();
+    std::ranges::copy(panel.bytes(), state.cameraTable.begin());
+    const std::string question =
+        "Warning?: This profile was saved from 127.0.0.2, the current target. Take its panel "
+        "address, subnet mask and gateway (10.0.0.99, 255.255.255.0, 192.168.0.1)? Cancel keeps "
+        "the Camera List page's (10.0.0.2, 255.255.255.0, 192.168.0.1).";
+    const std::string kept = kProfileOpened +
+                             "\nThe Camera List page keeps its panel address, subnet mask and "
+                             "gateway (10.0.0.2, 255.255.255.0, 192.168.0.1), not the profile's "
+                             "(10.0.0.99, 255.255.255.0, 192.168.0.1).";
+    const std::tuple<std::string, MessageBoxes::Answer, test::Told, const CameraTable&> rows[] = {
+        {"127.0.0.9", MessageBoxes::Answer::Ok, {kept}, panel},
+        {kA, MessageBoxes::Answer::Ok, {question, kProfileOpened}, other},
+        {kA, MessageBoxes::Answer::Cancel, {question, kept}, panel},
+    };
+    for (const auto& [source, answer, told, sent] : rows) {
+        sim.setState(kA, state);
+        saveFile(
+            encodePanelProfile({other, *SettingsRecord::fromReply(state.settings), source, ""}));
+        const auto window = freshWindow();
+        click(*window, kCameraListTab, "refreshButton");
+        messages.clear();
+        messages.script({answer});
+        command(*window, "openProfileAction");
+        EXPECT_EQ(messages.told(), told);
+        click(*window, kCameraListTab, "setButton");
+        messages.clear();
+        EXPECT_EQ(written(),
+                  std::vector{kA + "|" + std::string(sent.bytes().begin(), sent.bytes().end())});
+    }
+}
+
 TEST_F(PanelFileWindow, AListSavedAfterASearchRegistersTheSamePanelsFromAFreshWindow) {
     const auto first = freshWindow();
     click(*first, kRopListTab, "networkSearchButton");

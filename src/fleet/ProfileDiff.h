@@ -19,6 +19,8 @@ struct Difference {
     std::string field;
     QJsonValue a;
     QJsonValue b;
+    // For a run of block bytes, how many; 0 for a field.
+    std::size_t unshownBytes = 0;
 };
 
 // The profile as its file holds it, as JSON.
@@ -29,7 +31,9 @@ std::vector<Difference> diffProfiles(const PanelProfile& a, const PanelProfile& 
                                      Parts parts = {});
 
 QJsonArray differencesJson(const std::vector<Difference>& differences);
-// "cameraList.cameras[2].port: 80 -> 8080", one a line.
+// What the differences change, counted: "2 fields", "1 field and 3 bytes no field shows".
+std::string changeCount(const std::vector<Difference>& differences);
+// "cameraList.cameras[2].port: 80 -> 8080", one a line; an empty text shows as "".
 std::vector<std::string> differenceLines(const std::vector<Difference>& differences);
 
 }  // namespace trx::fleet

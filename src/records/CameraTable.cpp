@@ -252,6 +252,12 @@ bool isIpModeCode(std::uint8_t modeCode) {
     return modeCode == 2 || modeCode == 3 || modeCode == 5;
 }
 
+std::string modeCodeText(std::uint8_t modeCode) {
+    char text[16];
+    const int n = std::snprintf(text, sizeof text, "mode code 0x%02X", modeCode);
+    return std::string(text, static_cast<std::size_t>(n));
+}
+
 ModeSelection decodeModeCode(std::uint8_t modeCode) {
     switch (modeCode) {
         case 1:

@@ -115,6 +115,9 @@ bool isSerialTypeCode(std::uint8_t code);
 // Mode codes 0, 1 and 4 are Serial Mode, 2, 3 and 5 IP Mode; any other code is neither.
 bool isSerialModeCode(std::uint8_t modeCode);
 bool isIpModeCode(std::uint8_t modeCode);
+// "mode code 0x07": how the command-line tool names a code that is neither mode, whose family the
+// page cannot show either.
+std::string modeCodeText(std::uint8_t modeCode);
 // A code above 5 reads as Serial Mode with family CCU.
 ModeSelection decodeModeCode(std::uint8_t modeCode);
 std::uint8_t encodeModeCode(ModeSelection selection);

@@ -140,30 +140,29 @@ QByteArray hexText(std::span<const std::uint8_t> bytes) {
         .toUpper();
 }
 
-// Fills out from exactly 2 * out.size() hex digits; false (with a problem) otherwise.
-bool readBlock(const QJsonValue& value, std::span<std::uint8_t> out, const std::string& place,
+// Fills out from exactly 2 * out.size() hex digits; a problem otherwise.
+void readBlock(const QJsonValue& value, std::span<std::uint8_t> out, const std::string& place,
                FileProblems& problems) {
     const qsizetype digits = 2 * static_cast<qsizetype>(out.size());
     const QString hex = value.toString();
     if (!value.isString()) {
         refuseValue(problems, place, value, "is not hex text");
-        return false;
+        return;
     }
     if (hex.size() != digits) {
         refuse(problems, place,
                std::to_string(hex.size()) + " hex digits; the block is " + std::to_string(digits));
-        return false;
+        return;
     }
     for (qsizetype i = 0; i < digits; i += 2) {
         const int high = hexDigit(hex[i]);
         const int low = hexDigit(hex[i + 1]);
         if (high < 0 || low < 0) {
             refuse(problems, place, "holds a character that is not a hex digit");
-            return false;
+            return;
         }
         out[static_cast<std::size_t>(i / 2)] = static_cast<std::uint8_t>(high * 16 + low);
     }
-    return true;
 }
 
 // "00:0A:FF:12:34:56", either case.

@@ -14,7 +14,7 @@ namespace trx::fleet {
 
 // One field that two profiles hold differently, named by its place in the profile file
 // ("cameraList.cameras[2].port"), or a run of block bytes that no field shows
-// ("cameraList.block[0..3]", values in hex).
+// ("cameraList.block[433..437]", values in hex).
 struct Difference {
     std::string field;
     QJsonValue a;

@@ -647,15 +647,8 @@ PanelList readPanels(const QJsonValue& value, FileProblems& problems) {
                                   member(panelPlace, "subnetMask"), problems);
         const auto gateway = address(panel.value(QStringLiteral("gateway")),
                                      member(panelPlace, "gateway"), problems);
-        if (!a || !mask || !gateway) {
-            continue;
-        }
-        // The ROP List page's REGISTER check.
-        if (CheckNetworkSetting(*a, *mask) != kNetworkSettingUsable) {
-            refuse(problems, panelPlace,
-                   "address " + addressText(*a) + " with subnet mask " + addressText(*mask) +
-                       " is an unavailable network setting");
-        } else if (row > 0) {
+        // What REGISTER would refuse is REGISTER's to judge, as SET's is for a profile.
+        if (a && mask && gateway && row > 0) {
             list[static_cast<std::size_t>(row - 1)] = {*a, *mask, *gateway};
         }
     }

@@ -63,6 +63,13 @@ void save(PanelPage& page, FileDialogs& dialogs, const FileKind& kind, const QBy
                     applicationCaption());
 }
 
+// "192.168.0.130, 255.255.255.0, 192.168.0.1".
+QString panelNetworkText(const CameraTable& table) {
+    return QString::fromStdString(addressText(table.panelAddress()) + ", " +
+                                  addressText(table.panelSubnetMask()) + ", " +
+                                  addressText(table.panelGateway()));
+}
+
 template <typename Decoded>
 FileProblems problemsOf(const std::variant<Decoded, FileProblems>& decoded) {
     const auto* problems = std::get_if<FileProblems>(&decoded);
@@ -123,17 +130,44 @@ void PanelFileCommands::saveProfile() {
 
 void PanelFileCommands::openProfile() {
     m_cameras.runOperation([this] {
-        const std::optional<PanelProfile> profile =
+        std::optional<PanelProfile> profile =
             open(m_cameras, m_dialogs, profileKind(), &decodePanelProfile);
         if (!profile) {
             return;
         }
-        m_cameras.loadTable(profile->cameraTable);
+        // The panel's own address, subnet mask and gateway stay the page's unless the operator
+        // takes the file's, which is offered only for a profile of this very panel: SET would
+        // otherwise give one panel another's address.
+        CameraTable& table = profile->cameraTable;
+        const CameraTable& page = m_cameras.form().table();
+        const QString own = panelNetworkText(page);
+        const QString files = panelNetworkText(table);
+        const QString target = QString::fromStdString(addressText(m_selection.currentTarget()));
+        const bool taken =
+            own != files && profile->source == target.toStdString() &&
+            m_cameras.confirm(
+                QStringLiteral("This profile was saved from %1, the current target. Take its "
+                               "panel address, subnet mask and gateway (%2)? Cancel keeps the "
+                               "Camera List page's (%3).")
+                    .arg(target, files, own)) == MessageBoxes::Answer::Ok;
+        if (!taken) {
+            table.setPanelAddress(page.panelAddress());
+            table.setPanelSubnetMask(page.panelSubnetMask());
+            table.setPanelGateway(page.panelGateway());
+            table.seal();
+        }
+        m_cameras.loadTable(table);
         m_settings.loadRecord(profile->settings);
-        m_cameras.showStatus(
-            QStringLiteral("Panel profile opened. Nothing was sent: press SET on the Camera List "
-                           "and Configuration pages to write it to a panel."),
-            applicationCaption());
+        QString status = QStringLiteral(
+            "Panel profile opened. Nothing was sent: press SET on the Camera List "
+            "and Configuration pages to write it to a panel.");
+        if (own != files && !taken) {
+            status += QStringLiteral(
+                          "\nThe Camera List page keeps its panel address, subnet mask "
+                          "and gateway (%1), not the profile's (%2).")
+                          .arg(own, files);
+        }
+        m_cameras.showStatus(status, applicationCaption());
     });
 }
 

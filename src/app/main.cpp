@@ -13,6 +13,9 @@ int main(int argc, char** argv) {
                        "of QL-TRX900 remote operation panels over TCP port 35600."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    // Qt's own options are single-dash words (-reverse, -stylesheet FILE): read as words, they
+    // are not taken for clusters of -v and -h.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments.append(QString::fromLocal8Bit(argv[i]));

@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -37,8 +38,11 @@ struct UsageError {
 template <typename T>
 using OrError = std::variant<T, UsageError>;
 
+// The file's name once: a file that cannot be read is its one problem, named by the file.
 std::string fileProblems(const std::string& path, const FileProblems& problems) {
-    return path + ":\n" + describeProblems(problems);
+    const bool named = std::ranges::all_of(
+        problems, [&path](const FileProblem& problem) { return problem.place == path; });
+    return (named ? std::string() : path + ":\n") + describeProblems(problems);
 }
 
 // A profile or panel list file, or every problem it has.
@@ -373,14 +377,26 @@ void printProfile(const Source& source) {
         return value.isString() ? value.toString().toStdString()
                                 : std::to_string(value.toInteger());
     };
-    std::string head = source.name();
-    if (!source.file.empty()) {
-        head += " (read from " + source.profile->source + " at " + source.profile->savedAt + ")";
+    // A file may leave out where and when it was read.
+    std::string origin;
+    if (!source.file.empty() && !source.profile->source.empty()) {
+        origin = "read from " + source.profile->source;
     }
-    std::printf("%s\n\nCamera list: %s mode, %s, serial camera %s\n", head.c_str(),
-                text(cameraList.value(QStringLiteral("connectionMode"))).c_str(),
-                text(cameraList.value(QStringLiteral("cameraFamily"))).c_str(),
+    if (!source.file.empty() && !source.profile->savedAt.empty()) {
+        origin += (origin.empty() ? "saved at " : " at ") + source.profile->savedAt;
+    }
+    const std::string head = source.name() + (origin.empty() ? "" : " (" + origin + ")");
+    const QJsonValue mode = cameraList.value(QStringLiteral("connectionMode"));
+    const std::string modeLine =
+        mode.isUndefined()
+            ? modeCodeText(source.profile->cameraTable.modeCode())
+            : text(mode) + " mode, " + text(cameraList.value(QStringLiteral("cameraFamily")));
+    std::printf("%s\n\nCamera list: %s, serial camera %s\n", head.c_str(), modeLine.c_str(),
                 text(cameraList.value(QStringLiteral("serialCamera"))).c_str());
+    std::printf("Panel address %s, subnet mask %s, gateway %s\n",
+                text(cameraList.value(QStringLiteral("panelAddress"))).c_str(),
+                text(cameraList.value(QStringLiteral("panelSubnetMask"))).c_str(),
+                text(cameraList.value(QStringLiteral("panelGateway"))).c_str());
     const std::vector<std::size_t> widths = {7, 16, 16, 7, 18};
     std::printf("%s\n",
                 columns({"button", "type", "address", "port", "mac", "model"}, widths).c_str());

@@ -14,8 +14,6 @@
 #include <span>
 #include <utility>
 
-#include "records/CameraListRules.h"
-
 namespace trx {
 
 namespace {
@@ -82,6 +80,15 @@ std::optional<std::int64_t> wholeNumber(const QJsonValue& value) {
     return static_cast<std::int64_t>(number);
 }
 
+// 0 to 65535, what two bytes hold.
+std::optional<std::uint16_t> portNumber(const QJsonValue& value) {
+    const std::optional<std::int64_t> number = wholeNumber(value);
+    if (!number || *number < 0 || *number > 65535) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(*number);
+}
+
 // The index of the value among texts; -1 (with a problem unless the key is absent) otherwise.
 int choice(const QJsonValue& value, const std::vector<std::string>& texts, const std::string& place,
            const std::string& why, FileProblems& problems) {
@@ -100,10 +107,14 @@ int choice(const QJsonValue& value, const std::vector<std::string>& texts, const
 
 std::optional<PanelAddress> address(const QJsonValue& value, const std::string& place,
                                     FileProblems& problems) {
+    const std::string given = value.toString().toStdString();
     const std::optional<PanelAddress> parsed =
-        value.isString() ? parseAddress(value.toString().toStdString()) : std::nullopt;
+        value.isString() ? parseAddress(given) : std::nullopt;
     if (!parsed) {
-        refuseValue(problems, place, value, "is not an IPv4 address");
+        refuseValue(problems, place, value,
+                    value.isString() && addressWithLeadingZeros(given).has_value()
+                        ? "is ambiguous: a number with a leading zero reads as octal to some tools"
+                        : "is not an IPv4 address");
     }
     return parsed;
 }
@@ -129,30 +140,29 @@ QByteArray hexText(std::span<const std::uint8_t> bytes) {
         .toUpper();
 }
 
-// Fills out from exactly 2 * out.size() hex digits; false (with a problem) otherwise.
-bool readBlock(const QJsonValue& value, std::span<std::uint8_t> out, const std::string& place,
+// Fills out from exactly 2 * out.size() hex digits; a problem otherwise.
+void readBlock(const QJsonValue& value, std::span<std::uint8_t> out, const std::string& place,
                FileProblems& problems) {
     const qsizetype digits = 2 * static_cast<qsizetype>(out.size());
     const QString hex = value.toString();
     if (!value.isString()) {
         refuseValue(problems, place, value, "is not hex text");
-        return false;
+        return;
     }
     if (hex.size() != digits) {
         refuse(problems, place,
                std::to_string(hex.size()) + " hex digits; the block is " + std::to_string(digits));
-        return false;
+        return;
     }
     for (qsizetype i = 0; i < digits; i += 2) {
         const int high = hexDigit(hex[i]);
         const int low = hexDigit(hex[i + 1]);
         if (high < 0 || low < 0) {
             refuse(problems, place, "holds a character that is not a hex digit");
-            return false;
+            return;
         }
         out[static_cast<std::size_t>(i / 2)] = static_cast<std::uint8_t>(high * 16 + low);
     }
-    return true;
 }
 
 // "00:0A:FF:12:34:56", either case.
@@ -352,6 +362,9 @@ QByteArray cameraListText(const CameraTable& table) {
     if (serialEntryForNumber(table.serialCameraNumber()) >= 0) {
         list.emplace_back("serialCamera", jsonNumber(table.serialCameraNumber()));
     }
+    list.emplace_back("panelAddress", jsonString(addressText(table.panelAddress())));
+    list.emplace_back("panelSubnetMask", jsonString(addressText(table.panelSubnetMask())));
+    list.emplace_back("panelGateway", jsonString(addressText(table.panelGateway())));
     std::vector<QByteArray> cameras;
     cameras.reserve(kCameraRows);
     for (int row = 0; row < kCameraRows; ++row) {
@@ -362,21 +375,10 @@ QByteArray cameraListText(const CameraTable& table) {
     return objectText(list, 1);
 }
 
-// Why a camera port is refused, in the Camera List page's SET terms.
-std::optional<std::string> portRefusal(std::int64_t port) {
-    if (port < 1 || port > 65535) {
-        return std::to_string(port) + " is not a port number";
-    }
-    if (!cameraPortUsable(static_cast<std::uint32_t>(port))) {
-        return std::to_string(port) + " is a port the panel keeps for its own services";
-    }
-    return std::nullopt;
-}
-
-// One camera's keys over its row. Values the block supplies are judged only when the block was
-// read (based); the keys' own values always are.
-void readCamera(const QJsonObject& camera, int row, bool based, const std::string& place,
-                CameraTable& table, FileProblems& problems) {
+// One camera's keys over its row. Only their form is judged: what SET would refuse (a port the
+// panel keeps, an address twice) is judged where a profile is written, for each panel.
+void readCamera(const QJsonObject& camera, int row, const std::string& place, CameraTable& table,
+                FileProblems& problems) {
     const QJsonValue button = camera.value(QStringLiteral("button"));
     if (!button.isUndefined() && button.toString().toStdString() != cameraRowLabel(row)) {
         refuseValue(problems, member(place, "button"), button,
@@ -390,32 +392,18 @@ void readCamera(const QJsonObject& camera, int row, bool based, const std::strin
     }
 
     const QJsonValue addressValue = camera.value(QStringLiteral("address"));
-    bool judge = based || !addressValue.isUndefined();
     if (!addressValue.isUndefined()) {
-        const auto given = address(addressValue, member(place, "address"), problems);
-        judge = given.has_value();
-        if (given) {
+        if (const auto given = address(addressValue, member(place, "address"), problems)) {
             table.setRowAddress(row, *given);
         }
     }
-    if (judge && !cameraAddressUsable(table.rowAddress(row))) {
-        refuse(problems, member(place, "address"),
-               addressText(table.rowAddress(row)) + " cannot be a camera's address");
-    }
-
+    // Any number the two port bytes hold, 0 among them: a panel may hold it.
     const QJsonValue portValue = camera.value(QStringLiteral("port"));
-    std::optional<std::int64_t> port = table.rowPort(row);
     if (!portValue.isUndefined()) {
-        port = wholeNumber(portValue);
-        if (!port) {
-            refuseValue(problems, member(place, "port"), portValue, "is not a port number");
-        }
-    }
-    if (port && (based || !portValue.isUndefined())) {
-        if (const auto refusal = portRefusal(*port)) {
-            refuse(problems, member(place, "port"), *refusal);
+        if (const auto port = portNumber(portValue)) {
+            table.setRowPort(row, *port);
         } else {
-            table.setRowPort(row, static_cast<std::uint32_t>(*port));
+            refuseValue(problems, member(place, "port"), portValue, "is not a port number");
         }
     }
 
@@ -449,8 +437,11 @@ CameraTable readCameraList(const QJsonValue& value, FileProblems& problems) {
         return table;
     }
     const QJsonObject list = value.toObject();
-    const bool based = readBlock(list.value(QStringLiteral("block")), table.bytes(),
-                                 member(place, "block"), problems);
+    // The block is the base every key overrides, and the last key of the list: its problems
+    // follow the others'.
+    FileProblems blockProblems;
+    readBlock(list.value(QStringLiteral("block")), table.bytes(), member(place, "block"),
+              blockProblems);
 
     ModeSelection selection = decodeModeCode(table.modeCode());
     const int mode = choice(list.value(QStringLiteral("connectionMode")), connectionModeTexts(),
@@ -477,6 +468,17 @@ CameraTable readCameraList(const QJsonValue& value, FileProblems& problems) {
                         "is not a camera number from 1 to 19");
         }
     }
+    for (const auto& [key, set] : {std::pair("panelAddress", &CameraTable::setPanelAddress),
+                                   {"panelSubnetMask", &CameraTable::setPanelSubnetMask},
+                                   {"panelGateway", &CameraTable::setPanelGateway}}) {
+        const QJsonValue given = list.value(text(key));
+        if (given.isUndefined()) {
+            continue;
+        }
+        if (const auto parsed = address(given, member(place, key), problems)) {
+            (table.*set)(*parsed);
+        }
+    }
 
     const std::string camerasPlace = member(place, "cameras");
     const QJsonValue camerasValue = list.value(QStringLiteral("cameras"));
@@ -495,26 +497,9 @@ CameraTable readCameraList(const QJsonValue& value, FileProblems& problems) {
         if (!camera.isUndefined() && !camera.isObject()) {
             refuseValue(problems, rowPlace, camera, "is not an object");
         }
-        readCamera(camera.toObject(), row, based, rowPlace, table, problems);
+        readCamera(camera.toObject(), row, rowPlace, table, problems);
     }
-
-    if (!based) {
-        return table;
-    }
-    // The rest of the Camera List page's SET checks: no address twice, one camera at least.
-    for (int row = 1; row < kCameraRows; ++row) {
-        for (int earlier = 0; earlier < row; ++earlier) {
-            if (table.rowAddress(row) == table.rowAddress(earlier)) {
-                refuse(problems, member(element(camerasPlace, row), "address"),
-                       addressText(table.rowAddress(row)) + " is also " + cameraRowLabel(earlier) +
-                           "'s address");
-                break;
-            }
-        }
-    }
-    if (!hasAnyCamera(table)) {
-        refuse(problems, camerasPlace, "every camera is NoAsign; one or more should be set");
-    }
+    problems.insert(problems.end(), blockProblems.begin(), blockProblems.end());
     table.seal();
     return table;
 }
@@ -571,8 +556,9 @@ SettingsRecord readSettings(const QJsonValue& value, FileProblems& problems) {
         return SettingsRecord();
     }
     const QJsonObject settings = value.toObject();
-    const bool based =
-        readBlock(settings.value(QStringLiteral("block")), bytes, member(place, "block"), problems);
+    FileProblems blockProblems;
+    readBlock(settings.value(QStringLiteral("block")), bytes, member(place, "block"),
+              blockProblems);
     const SettingsRecord base = *SettingsRecord::fromReply(bytes);
     const SettingsValues held = base.decode();
     SettingsRecord unchanged = base;
@@ -592,27 +578,15 @@ SettingsRecord readSettings(const QJsonValue& value, FileProblems& problems) {
         }
     };
 
-    const std::string portPlace = member(place, "receivePort");
+    // Any port the two bytes hold; whether the panel can be given it is SET's question.
     const QJsonValue portValue = settings.value(QStringLiteral("receivePort"));
-    std::optional<std::int64_t> port = held.receivePort;
     if (!portValue.isUndefined()) {
-        port = wholeNumber(portValue);
-        if (!port || *port < 0 || *port > 65535) {
-            refuseValue(problems, portPlace, portValue, "is not a port number");
-            port.reset();
-        }
-    }
-    if (port && (based || !portValue.isUndefined())) {
-        if (*port < std::int64_t{SettingsRecord::kPortMin} ||
-            *port > std::int64_t{SettingsRecord::kPortMax}) {
-            refuse(problems, portPlace,
-                   std::to_string(*port) + " is not between " +
-                       std::to_string(SettingsRecord::kPortMin) + " and " +
-                       std::to_string(SettingsRecord::kPortMax));
-        } else {
+        if (const auto port = portNumber(portValue)) {
             SettingsValues values = held;
-            values.receivePort = static_cast<unsigned>(*port);
+            values.receivePort = *port;
             apply(values);
+        } else {
+            refuseValue(problems, member(place, "receivePort"), portValue, "is not a port number");
         }
     }
     for (const SettingsChoice& c : settingsChoices()) {
@@ -624,6 +598,7 @@ SettingsRecord readSettings(const QJsonValue& value, FileProblems& problems) {
             apply(values);
         }
     }
+    problems.insert(problems.end(), blockProblems.begin(), blockProblems.end());
     SettingsRecord record = *SettingsRecord::fromReply(result);
     record.seal();
     return record;
@@ -672,15 +647,8 @@ PanelList readPanels(const QJsonValue& value, FileProblems& problems) {
                                   member(panelPlace, "subnetMask"), problems);
         const auto gateway = address(panel.value(QStringLiteral("gateway")),
                                      member(panelPlace, "gateway"), problems);
-        if (!a || !mask || !gateway) {
-            continue;
-        }
-        // The ROP List page's REGISTER check.
-        if (CheckNetworkSetting(*a, *mask) != kNetworkSettingUsable) {
-            refuse(problems, panelPlace,
-                   "address " + addressText(*a) + " with subnet mask " + addressText(*mask) +
-                       " is an unavailable network setting");
-        } else if (row > 0) {
+        // What REGISTER would refuse is REGISTER's to judge, as SET's is for a profile.
+        if (a && mask && gateway && row > 0) {
             list[static_cast<std::size_t>(row - 1)] = {*a, *mask, *gateway};
         }
     }

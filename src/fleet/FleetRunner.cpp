@@ -160,10 +160,7 @@ std::vector<PanelResult> runFleet(const std::vector<Target>& targets, const Flee
             if (!cancelSeen && cancelled()) {
                 cancelSeen = true;
                 if (options.onCancelled) {
-                    const std::vector<PanelResult> sofar = results;
-                    lock.unlock();
-                    options.onCancelled(sofar);
-                    lock.lock();
+                    options.onCancelled(results);
                 }
             }
         }

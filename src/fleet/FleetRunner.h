@@ -57,8 +57,9 @@ struct FleetOptions {
     // Called for each panel as it finishes, one call at a time, on a worker thread.
     std::function<void(const PanelResult&, std::size_t finished, std::size_t total)> onFinished;
     // Called once, on the calling thread, as soon as a cancel is seen, with the results so far:
-    // the panels being worked on marked Interrupted, the rest NotStarted. Without it the run
-    // waits for the panels being worked on and then returns.
+    // the panels being worked on marked Interrupted, the rest NotStarted. No result changes
+    // while it runs, and none is reported through onFinished. Without it the run waits for the
+    // panels being worked on and then returns.
     std::function<void(const std::vector<PanelResult>&)> onCancelled;
 };
 

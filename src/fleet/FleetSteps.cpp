@@ -54,7 +54,11 @@ PanelResult statusStep(const Target& target, const ExchangeSettings& settings) {
         result.error = read.error;
         return result;
     }
-    const ModeSelection mode = decodeModeCode(read.profile->cameraTable.modeCode());
+    // A code outside the table is named as it is, not as the Serial CCU the page would fall
+    // back to.
+    const std::uint8_t code = read.profile->cameraTable.modeCode();
+    const bool known = isSerialModeCode(code) || isIpModeCode(code);
+    const ModeSelection mode = decodeModeCode(code);
     const std::string modeName(connectionModeName(mode.mode));
     const std::string familyName(cameraFamilyName(mode.family));
     const unsigned port = read.profile->settings.decode().receivePort;
@@ -62,11 +66,13 @@ PanelResult statusStep(const Target& target, const ExchangeSettings& settings) {
     result.ok = true;
     result.fields = {{QStringLiteral("answerMs"), qint64(read.time.count())},
                      {QStringLiteral("receivePort"), int(port)},
-                     {QStringLiteral("connectionMode"), qs(modeName)},
-                     {QStringLiteral("cameraFamily"), qs(familyName)},
+                     {QStringLiteral("modeCode"), int(code)},
+                     {QStringLiteral("connectionMode"), known ? qs(modeName) : QJsonValue()},
+                     {QStringLiteral("cameraFamily"), known ? qs(familyName) : QJsonValue()},
                      {QStringLiteral("camerasAssigned"), cameras}};
     result.lines.push_back(std::to_string(read.time.count()) + " ms, receive port " +
-                           std::to_string(port) + ", " + modeName + " " + familyName + ", " +
+                           std::to_string(port) + ", " +
+                           (known ? modeName + " " + familyName : modeCodeText(code)) + ", " +
                            std::to_string(cameras) + (cameras == 1 ? " camera" : " cameras"));
     return result;
 }
@@ -117,10 +123,8 @@ PanelResult dryRunStep(const Target& target, const ExchangeSettings& settings,
     result.ok = true;
     result.fields = {{QStringLiteral("written"), QJsonArray()},
                      {QStringLiteral("differences"), differencesJson(differences)}};
-    result.lines.push_back(differences.empty()
-                               ? std::string("would change nothing")
-                               : "would change " + std::to_string(differences.size()) +
-                                     (differences.size() == 1 ? " field" : " fields"));
+    result.lines.push_back("would change " +
+                           (differences.empty() ? "nothing" : changeCount(differences)));
     const auto lines = differenceLines(differences);
     result.lines.insert(result.lines.end(), lines.begin(), lines.end());
     return result;

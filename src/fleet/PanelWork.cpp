@@ -76,9 +76,6 @@ std::optional<Record> readRecord(PanelAddress address, const ExchangeSettings& s
     return record;
 }
 
-// The camera table's first bytes: the panel's own address, subnet mask and gateway.
-constexpr std::size_t kPanelNetworkBytes = 12;
-
 std::string writeCameraList(PanelAddress address, const ExchangeSettings& settings,
                             const CameraTable& table) {
     const ExchangeResult result =
@@ -198,9 +195,11 @@ PanelProfile prepareForWrite(PanelProfile profile) {
 }
 
 PanelProfile keepPanelNetwork(PanelProfile prepared, const CameraTable& panelTable) {
-    std::copy_n(panelTable.bytes().begin(), kPanelNetworkBytes,
-                prepared.cameraTable.bytes().begin());
-    prepared.cameraTable.seal();
+    CameraTable& table = prepared.cameraTable;
+    table.setPanelAddress(panelTable.panelAddress());
+    table.setPanelSubnetMask(panelTable.panelSubnetMask());
+    table.setPanelGateway(panelTable.panelGateway());
+    table.seal();
     return prepared;
 }
 

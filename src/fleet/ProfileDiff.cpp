@@ -95,18 +95,23 @@ void diffPart(const PanelProfile& a, const PanelProfile& b, const Part& part,
         }
     }
 
-    // A byte that differs but, taken over alone, changes no field is one that no field shows.
+    // A byte that differs but, taken over alone in either direction, changes no field is one
+    // that no field shows. One direction is not enough: a byte after the end of a's model name
+    // changes nothing in a, but is part of b's longer name.
     const Bytes bytesA = part.bytes(a);
     const Bytes bytesB = part.bytes(b);
-    const auto unshown = [&](std::size_t at) {
-        if (at == part.checksumIndex || bytesA[at] == bytesB[at]) {
-            return false;
-        }
-        Bytes probe = bytesA;
-        probe[at] = bytesB[at];
-        PanelProfile changed = a;
+    const auto changesNothing = [&](const PanelProfile& profile, const Bytes& from,
+                                    const Leaves& before, std::size_t at, std::uint8_t value) {
+        Bytes probe = from;
+        probe[at] = value;
+        PanelProfile changed = profile;
         part.setBytes(changed, probe);
-        return fields(changed, part.name) == fieldsA;
+        return fields(changed, part.name) == before;
+    };
+    const auto unshown = [&](std::size_t at) {
+        return at != part.checksumIndex && bytesA[at] != bytesB[at] &&
+               changesNothing(a, bytesA, fieldsA, at, bytesB[at]) &&
+               changesNothing(b, bytesB, fieldsB, at, bytesA[at]);
     };
     for (std::size_t at = 0; at < bytesA.size(); ++at) {
         if (!unshown(at)) {
@@ -118,15 +123,15 @@ void diffPart(const PanelProfile& a, const PanelProfile& b, const Part& part,
         }
         const std::string run = end - at == 1 ? std::to_string(at)
                                               : std::to_string(at) + ".." + std::to_string(end - 1);
-        out.push_back(
-            {part.name + ".block[" + run + "]", hex(bytesA, at, end), hex(bytesB, at, end)});
+        out.push_back({part.name + ".block[" + run + "]", hex(bytesA, at, end),
+                       hex(bytesB, at, end), end - at});
         at = end;
     }
 }
 
 std::string valueText(const QJsonValue& value) {
     if (value.isString()) {
-        return value.toString().toStdString();
+        return value.toString().isEmpty() ? "\"\"" : value.toString().toStdString();
     }
     if (value.isUndefined() || value.isNull()) {
         return "(none)";
@@ -163,6 +168,23 @@ QJsonArray differencesJson(const std::vector<Difference>& differences) {
                                  {QStringLiteral("b"), d.b}});
     }
     return array;
+}
+
+std::string changeCount(const std::vector<Difference>& differences) {
+    std::size_t fieldCount = 0;
+    std::size_t byteCount = 0;
+    for (const Difference& d : differences) {
+        fieldCount += d.unshownBytes == 0 ? 1 : 0;
+        byteCount += d.unshownBytes;
+    }
+    const auto counted = [](std::size_t n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    if (byteCount == 0) {
+        return counted(fieldCount, "field", "fields");
+    }
+    const std::string bytes = counted(byteCount, "byte", "bytes") + " no field shows";
+    return fieldCount == 0 ? bytes : counted(fieldCount, "field", "fields") + " and " + bytes;
 }
 
 std::vector<std::string> differenceLines(const std::vector<Difference>& differences) {

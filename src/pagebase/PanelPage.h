@@ -35,12 +35,14 @@ class PanelPage : public QWidget {
 
     // Runs one operation unless an operation of any page is running; a click, key or
     // assistive-technology action that arrives meanwhile is dropped without a word. Public, like
-    // the three message helpers below, for the window's own commands that act on pages.
+    // the message helpers below, for the window's own commands that act on pages.
     void runOperation(const std::function<void()>& operation);
     // Message boxes captioned with the application's name unless a caption is given.
     void showError(const QString& text);
     void showWarning(const QString& text);
     void showStatus(const QString& text, const QString& caption);
+    // An OK/Cancel question with the warning icon.
+    MessageBoxes::Answer confirm(const QString& text);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -56,8 +58,6 @@ class PanelPage : public QWidget {
     // True when the outcome was Ok.
     bool tellOutcome(const FailureTexts& texts, ExchangeOutcome outcome);
 
-    // An OK/Cancel question with the warning icon.
-    MessageBoxes::Answer confirm(const QString& text);
     // "Do you agree to rebooting after data transfer?", asked before every write that makes the
     // panel restart; true only for OK.
     bool confirmReboot();

@@ -87,6 +87,30 @@ std::optional<CameraTable> CameraTable::fromReply(std::span<const std::uint8_t> 
     return table;
 }
 
+PanelAddress CameraTable::panelAddress() const {
+    return readAddress(quad(m_bytes, kPanelAddressAt));
+}
+
+void CameraTable::setPanelAddress(PanelAddress address) {
+    writeAddress(quad(m_bytes, kPanelAddressAt), address);
+}
+
+PanelAddress CameraTable::panelSubnetMask() const {
+    return readAddress(quad(m_bytes, kPanelMaskAt));
+}
+
+void CameraTable::setPanelSubnetMask(PanelAddress mask) {
+    writeAddress(quad(m_bytes, kPanelMaskAt), mask);
+}
+
+PanelAddress CameraTable::panelGateway() const {
+    return readAddress(quad(m_bytes, kPanelGatewayAt));
+}
+
+void CameraTable::setPanelGateway(PanelAddress gateway) {
+    writeAddress(quad(m_bytes, kPanelGatewayAt), gateway);
+}
+
 PanelAddress CameraTable::rowAddress(int row) const {
     return readAddress(quad(m_bytes, kIpPortAt + kIpPortSize * rowIndex(row)));
 }
@@ -226,6 +250,12 @@ bool isSerialModeCode(std::uint8_t modeCode) {
 
 bool isIpModeCode(std::uint8_t modeCode) {
     return modeCode == 2 || modeCode == 3 || modeCode == 5;
+}
+
+std::string modeCodeText(std::uint8_t modeCode) {
+    char text[16];
+    const int n = std::snprintf(text, sizeof text, "mode code 0x%02X", modeCode);
+    return std::string(text, static_cast<std::size_t>(n));
 }
 
 ModeSelection decodeModeCode(std::uint8_t modeCode) {

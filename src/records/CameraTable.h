@@ -56,6 +56,15 @@ class CameraTable {
     const Bytes& bytes() const { return m_bytes; }
     Bytes& bytes() { return m_bytes; }
 
+    // The panel's own network settings in bytes 0 to 11. The tool shows them but never takes them
+    // from one panel to another unasked: a panel may use them as its own address.
+    PanelAddress panelAddress() const;
+    void setPanelAddress(PanelAddress address);
+    PanelAddress panelSubnetMask() const;
+    void setPanelSubnetMask(PanelAddress mask);
+    PanelAddress panelGateway() const;
+    void setPanelGateway(PanelAddress gateway);
+
     PanelAddress rowAddress(int row) const;
     void setRowAddress(int row, PanelAddress address);
     std::uint16_t rowPort(int row) const;
@@ -106,6 +115,9 @@ bool isSerialTypeCode(std::uint8_t code);
 // Mode codes 0, 1 and 4 are Serial Mode, 2, 3 and 5 IP Mode; any other code is neither.
 bool isSerialModeCode(std::uint8_t modeCode);
 bool isIpModeCode(std::uint8_t modeCode);
+// "mode code 0x07": how the command-line tool names a code that is neither mode, whose family the
+// page cannot show either.
+std::string modeCodeText(std::uint8_t modeCode);
 // A code above 5 reads as Serial Mode with family CCU.
 ModeSelection decodeModeCode(std::uint8_t modeCode);
 std::uint8_t encodeModeCode(ModeSelection selection);

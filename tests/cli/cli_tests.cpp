@@ -19,6 +19,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 
 #include "panel-sim/PanelSimulator.h"
 #include "records/CameraTable.h"
@@ -48,13 +49,19 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// A factory panel with another port in a camera row and another receive port.
-sim::PanelState withPorts(int row, std::uint16_t port, unsigned receivePort) {
+// A factory panel whose camera table was changed.
+sim::PanelState withTable(const std::function<void(CameraTable&)>& change) {
     sim::PanelState state = sim::factoryState({});
     CameraTable table = *CameraTable::fromReply(state.cameraTable);
-    table.setRowPort(row, port);
+    change(table);
     table.seal();
     std::ranges::copy(table.bytes(), state.cameraTable.begin());
+    return state;
+}
+
+// A factory panel with another port in a camera row and another receive port.
+sim::PanelState withPorts(int row, std::uint16_t port, unsigned receivePort) {
+    sim::PanelState state = withTable([&](CameraTable& t) { t.setRowPort(row, port); });
     SettingsRecord settings = *SettingsRecord::fromReply(state.settings);
     SettingsValues values = settings.decode();
     values.receivePort = receivePort;
@@ -209,7 +216,7 @@ TEST_F(Cli, RefusalsComeBeforeAnythingIsSent) {
         {{"restore", "own.json", "127.0.0.2-3", "--yes"}, "127.0.0.3: IP(127.0.0.3) Duplication"},
         {{"restore", "PROFILE.json", "127.0.0.3"}, "add --yes"},
         {{"restore", "broken.json", "127.0.0.3", "--yes"}, "document: is not valid JSON"},
-        {{"diff", "PROFILE.json", "missing.json"}, "missing.json"},
+        {{"diff", "PROFILE.json", "missing.json"}, "trx900: missing.json: cannot be read"},
         {{"register", "list.json"}, "unavailable network setting"},
         {{"restore", "PROFILE.json", "127.0.0.2", "--only", "settings", "--only", "camera-list"},
          "--only is given twice"},
@@ -377,11 +384,44 @@ TEST_F(Cli, BackupWarnsOfWhatRestoreWouldRefuseAndDiffTellsTroubleApart) {
     EXPECT_EQ(run({"diff", panel(1), panel(2)}).status, 2);
 }
 
-// The manual shows a file for people; a panel is headed by its address alone.
-TEST_F(Cli, AShownPanelIsHeadedByItsAddress) {
-    const Outcome shown = run({"show", panel(3)});
-    EXPECT_EQ(shown.status, 0);
-    EXPECT_TRUE(shown.out.startsWith(qs(panel(3) + "\n\nCamera list: Serial mode, CCU")));
+// Profiles compared by the names of their fields, a model name once whichever is longer, bytes
+// no field shows counted apart. A panel may hold what SET refuses: its backup opens again,
+// restore refuses it for each panel before anything is sent, and status and show name its mode
+// code.
+TEST_F(Cli, ProfilesAreComparedByNameAndWhatAPanelHoldsOpensAgain) {
+    const auto studio = [](CameraTable& t) { t.setModelText(0, "STUDIO"), t.bytes()[433] = 5; };
+    s_sim->setState(panel(1), withTable([&](CameraTable& t) {
+                        studio(t), t.setPanelAddress(makeAddress(10, 0, 0, 7));
+                    }));
+    s_sim->setState(panel(2), withTable(studio));
+    s_sim->setState(panel(3), withTable([](CameraTable& t) {
+                        t.setRowPort(0, 0), t.setRowAddress(2, t.rowAddress(1)), t.setModeCode(7);
+                    }));
+    ASSERT_EQ(run({"backup", "127.0.0.2-5"}).status, 0);
+    EXPECT_EQ(run({"diff", "127.0.0.2.trx900.json", panel(1)}).out.toStdString(),
+              "cameraList.cameras[0].model: \"\" -> STUDIO\n"
+              "cameraList.panelAddress: 192.168.0.130 -> 10.0.0.7\n"
+              "cameraList.block[433]: 00 -> 05\n");
+    EXPECT_EQ(run({"restore", "127.0.0.4.trx900.json", panel(0), "--dry-run"}).out.toStdString(),
+              "127.0.0.2        ok      would change 1 field and 1 byte no field shows\n"
+              "    cameraList.cameras[0].model: \"\" -> STUDIO\n"
+              "    cameraList.block[433]: 00 -> 05\n"
+              "1 panel: 1 ok, 0 failed\n");
+    EXPECT_TRUE(run({"status", panel(3)}).out.contains(u"35200, mode code 0x07, 1 camera"));
+    // A panel, or a file that does not say where and when it was read, is headed by its name.
+    EXPECT_TRUE(
+        run({"show", panel(3)}).out.startsWith(u"127.0.0.5\n\nCamera list: mode code 0x07"));
+    write(QStringLiteral("bare.json"), read(QStringLiteral("127.0.0.5.trx900.json"))
+                                           .replace("\"source\"", "\"x\"")
+                                           .replace("\"savedAt\"", "\"y\""));
+    EXPECT_TRUE(
+        run({"show", "bare.json"})
+            .out.startsWith(u"bare.json\n\nCamera list: mode code 0x07, serial camera 1\n"));
+    s_sim->clearLog();
+    const Outcome restore = run({"restore", "127.0.0.5.trx900.json", "127.0.0.6-7", "--yes"});
+    EXPECT_EQ(std::pair(restore.status, restore.err.count(u"Duplication")),
+              std::pair(2, qsizetype{2}));
+    EXPECT_TRUE(s_sim->log().empty());
 }
 
 // A panel that fails after its first reply leaves no file, and an older file stays as it was.

@@ -156,6 +156,43 @@ TEST_F(PanelFileWindow, AProfileSavedAfterRefreshGivesAFreshWindowsSetTheSameBlo
                            sent[1]}));
 }
 
+// The panel's own address (camera table bytes 0 to 3) stays the page's unless the profile is the
+// current target's own and the operator takes the profile's.
+TEST_F(PanelFileWindow, OpeningAProfileKeepsThePanelsOwnAddress) {
+    sim::PanelState state = sim.state(kA);
+    CameraTable panel = *CameraTable::fromReply(state.cameraTable), other = panel;
+    panel.setPanelAddress(ip("10.0.0.2")), panel.seal();
+    other.setPanelAddress(ip("10.0.0.99")), other.seal();
+    std::ranges::copy(panel.bytes(), state.cameraTable.begin());
+    // Where the profile says it was read, the answer to a question, whether one is asked, and
+    // whether the page keeps its own address and says so.
+    const std::tuple<std::string, MessageBoxes::Answer, bool, bool> rows[] = {
+        {"127.0.0.9", MessageBoxes::Answer::Ok, false, true},
+        {kA, MessageBoxes::Answer::Ok, true, false},
+        {kA, MessageBoxes::Answer::Cancel, true, true},
+    };
+    for (const auto& [source, answer, asked, kept] : rows) {
+        sim.setState(kA, state);
+        saveFile(
+            encodePanelProfile({other, *SettingsRecord::fromReply(state.settings), source, ""}));
+        const auto window = freshWindow();
+        click(*window, kCameraListTab, "refreshButton");
+        messages.clear();
+        messages.script({answer});
+        command(*window, "openProfileAction");
+        const auto& shown = messages.shown();
+        EXPECT_EQ(std::tuple(shown.size(), shown[0].buttons == MessageBoxes::Buttons::OkCancel,
+                             shown.back().text.contains(u"(10.0.0.2, 255.255.255.0, 192.168.0.1), "
+                                                        u"not the profile's (10.0.0.99")),
+                  std::tuple(asked ? 2u : 1u, asked, kept));
+        click(*window, kCameraListTab, "setButton");
+        messages.clear();
+        const CameraTable& sent = kept ? panel : other;
+        EXPECT_EQ(written(),
+                  std::vector{kA + "|" + std::string(sent.bytes().begin(), sent.bytes().end())});
+    }
+}
+
 TEST_F(PanelFileWindow, AListSavedAfterASearchRegistersTheSamePanelsFromAFreshWindow) {
     const auto first = freshWindow();
     click(*first, kRopListTab, "networkSearchButton");

@@ -54,13 +54,15 @@ TEST(PanelAddress, TextOctetsAndStrictDottedQuads) {
     writeAddress(wire, a);
     EXPECT_EQ(wire, (std::array<std::uint8_t, 4>{0xC0, 0xA8, 0x00, 0x82}));
     EXPECT_EQ(readAddress(wire), a);
-    for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1..2.3", "a.b.c.d", "1.2.3.4 ",
-                            " 1.2.3.4", "1.2.3.0004", "-1.2.3.4", "192.168.000.130", "010.0.0.1"}) {
+    for (const char* bad :
+         {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1..2.3", "a.b.c.d", "1.2.3.4 ", " 1.2.3.4",
+          "1.2.3.0004", "-1.2.3.4", "192.168.000.130", "010.0.0.1", "01.2.3.256"}) {
         EXPECT_FALSE(parseAddress(bad).has_value()) << bad;
     }
     EXPECT_EQ(parseAddress("0.0.0.0"), 0u);
     EXPECT_EQ(addressWithLeadingZeros("192.168.000.130"), a);
     EXPECT_EQ(addressWithLeadingZeros("192.168.0.130"), std::nullopt);
+    EXPECT_EQ(addressWithLeadingZeros("01.2.3.256"), std::nullopt);
 }
 
 TEST(Commands, SearchLineFollowsFamilyAndPendingState) {

@@ -95,10 +95,9 @@ FleetWindow::FleetWindow(TargetSelection& selection, OperationGuard& guard, Mess
     m_table->setTabKeyNavigation(false);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    // Columns fit their contents when an operation ends, not at every answer: measuring every
-    // cell of the table for each row filled would hold up the window's repaints.
+    // Columns fit their contents when the rows change and when an operation ends, not at every
+    // answer: measuring every cell for each row filled would hold up the window's repaints.
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->resizeColumnsToContents();
     connect(m_table, &QTableView::activated, this,
             [this](const QModelIndex& index) { makeTarget(index.row()); });
 
@@ -110,7 +109,7 @@ FleetWindow::FleetWindow(TargetSelection& selection, OperationGuard& guard, Mess
     m_progress->setObjectName(QStringLiteral("progressBar"));
     m_progress->setAccessibleName(QStringLiteral("Progress"));
     m_progress->setFormat(QStringLiteral("%v of %m panels"));
-    m_progress->setValue(0);
+    m_progress->setTextVisible(false);  // until there is something to count
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {m_checkAll, m_cancel, m_backUpAll, m_restore}) {
@@ -130,7 +129,7 @@ FleetWindow::FleetWindow(TargetSelection& selection, OperationGuard& guard, Mess
     connect(m_cancel, &QPushButton::clicked, this, &FleetWindow::cancel);
     m_guard.setRefusalListener(
         [this](const QString& what, const QString& running) { refused(what, running); });
-    m_model->setPanels(m_selection.panelAddressTable());
+    refreshRows();
     updateButtons();
 }
 
@@ -148,7 +147,12 @@ FleetWindow::~FleetWindow() {
 void FleetWindow::showEvent(QShowEvent* event) {
     // The rows follow the registered panels, which only change while no operation runs.
     if (!running()) {
-        m_model->setPanels(m_selection.panelAddressTable());
+        refreshRows();
+        if (m_model->rowCount() <= 1 && m_status->text().isEmpty()) {
+            setStatus(
+                QStringLiteral("The panels registered on the ROP List page are listed "
+                               "here: NETWORK SEARCH and REGISTER there to add yours."));
+        }
     }
     QDialog::showEvent(event);
 }
@@ -156,9 +160,14 @@ void FleetWindow::showEvent(QShowEvent* event) {
 void FleetWindow::changeEvent(QEvent* event) {
     // The operator coming back from a REGISTER on the ROP List page finds the new rows.
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !running()) {
-        m_model->setPanels(m_selection.panelAddressTable());
+        refreshRows();
     }
     QDialog::changeEvent(event);
+}
+
+void FleetWindow::refreshRows() {
+    m_model->setPanels(m_selection.panelAddressTable());
+    m_table->resizeColumnsToContents();
 }
 
 std::vector<int> FleetWindow::allRows() const {
@@ -200,7 +209,7 @@ bool FleetWindow::begin(const QString& what) {
     m_operation = what;
     // One cancel for the whole operation, a restore's preview and writes alike.
     m_control = std::make_unique<fleet::FleetControl>();
-    m_model->setPanels(m_selection.panelAddressTable());
+    refreshRows();
     updateButtons();
     return true;
 }
@@ -229,6 +238,7 @@ void FleetWindow::run(const std::vector<int>& rows, const Job& job, const Apply&
     }
     m_progress->setRange(0, static_cast<int>(rows.size()));
     m_progress->setValue(0);
+    m_progress->setTextVisible(true);
     fleet::FleetOptions options;
     options.jobs = 0;
     options.control = m_control.get();

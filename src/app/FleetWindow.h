@@ -67,6 +67,8 @@ class FleetWindow final : public QDialog {
     void run(const std::vector<int>& rows, const Job& job, const Apply& apply, const Done& done);
     void restoreAfterPreview(const QString& file, const fleet::RestorePlan& plan,
                              const std::vector<fleet::PanelResult>& previews);
+    // The registered panels as rows, the columns fitted to them.
+    void refreshRows();
     void makeTarget(int row);
     void refused(const QString& what, const QString& running);
     void setStatus(const QString& text);

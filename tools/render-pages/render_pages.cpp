@@ -1,6 +1,6 @@
 // Renders the main window and each of its pages to PNG files without a display, so the pages
-// can be looked at anywhere: trx-render-pages OUTDIR. The About box and the wait window come
-// out as about.png and wait.png.
+// can be looked at anywhere: trx-render-pages OUTDIR. The About box, the wait window and the
+// Panels window come out as about.png, wait.png and panels.png.
 
 #include <QApplication>
 #include <QDir>
@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "app/AboutDialog.h"
+#include "app/FleetWindow.h"
 #include "app/MainWindow.h"
 #include "pagebase/MessageBoxes.h"
 #include "pagebase/PanelPage.h"
@@ -78,5 +79,9 @@ int main(int argc, char** argv) {
     wait.show();
     QApplication::processEvents();
     written = save(wait.grab(), directory, QStringLiteral("wait.png")) && written;
+    window.fleetWindow()->show();
+    QApplication::processEvents();
+    written =
+        save(window.fleetWindow()->grab(), directory, QStringLiteral("panels.png")) && written;
     return written ? 0 : 1;
 }

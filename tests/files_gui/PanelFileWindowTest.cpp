@@ -11,6 +11,7 @@
 #include "pages/config/SettingData.h"
 #include "pages/rop/CTRX900IPSET.h"
 #include "panel-sim/PanelSimulator.h"
+#include "support/ChosenFile.h"
 #include "support/FakeMessageBoxes.h"
 
 namespace trx {
@@ -24,16 +25,6 @@ constexpr int kConfigurationTab = 0, kCameraListTab = 1, kRopListTab = 3;
 // The simulated panels; the first is TRX1 and the target. Each lists the four as TRX1..TRX4.
 const std::string kA = "127.0.0.2", kB = "127.0.0.3", kC = "127.0.0.4", kD = "127.0.0.5";
 const auto ip = [](const std::string& text) { return parseAddress(text).value(); };
-
-// Every dialog "chooses" the one path the test names.
-struct ChosenFile final : FileDialogs {
-    std::optional<QString> saveFileName(const QString&, const QString&, const QString&) override {
-        return path;
-    }
-    std::optional<QString> openFileName(const QString&, const QString&) override { return path; }
-    std::optional<QString> folder(const QString&) override { return path; }
-    QString path;
-};
 
 class PanelFileWindow : public ::testing::Test {
   protected:
@@ -113,7 +104,7 @@ class PanelFileWindow : public ::testing::Test {
 
     sim::PanelSimulator sim;
     test::FakeMessageBoxes messages;
-    ChosenFile files;
+    test::ChosenFile files;
     QTemporaryDir dir;
 };
 

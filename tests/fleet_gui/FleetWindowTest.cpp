@@ -12,6 +12,7 @@
 #include "pagebase/PanelPage.h"
 #include "pagebase/widgets/TargetSelectorBox.h"
 #include "panel-sim/PanelSimulator.h"
+#include "support/ChosenFile.h"
 #include "support/FakeMessageBoxes.h"
 
 // Failures show texts, not UTF-16 code units.
@@ -30,15 +31,6 @@ using Fault = sim::Fault;
 // that refuses connections and one whose replies do not add up.
 const std::vector<std::string> kPanels = {"127.0.0.2", "127.0.0.3", "127.0.0.4",
                                           "127.0.0.5", "127.0.0.6", "127.0.0.7"};
-
-struct ChosenPath final : FileDialogs {
-    std::optional<QString> saveFileName(const QString&, const QString&, const QString&) override {
-        return path;
-    }
-    std::optional<QString> openFileName(const QString&, const QString&) override { return path; }
-    std::optional<QString> folder(const QString&) override { return path; }
-    QString path;
-};
 
 class FleetWindowTest : public ::testing::Test {
   protected:
@@ -87,7 +79,7 @@ class FleetWindowTest : public ::testing::Test {
 
     sim::PanelSimulator sim;
     test::FakeMessageBoxes messages;
-    ChosenPath files;
+    test::ChosenFile files;
     QTemporaryDir dir;
     std::unique_ptr<CTRX900ToolDlg> window;
     FleetWindow* fleet = nullptr;

@@ -13,10 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <csignal>
+#endif
 #include <cstdlib>
 
 #include "panel-sim/PanelSimulator.h"
@@ -270,6 +272,8 @@ TEST_F(Cli, BackupWritesWholeFilesOrNone) {
                     .contains(QStringLiteral("cameraList")));
 }
 
+// Signals and terminals are POSIX ones.
+#ifndef Q_OS_WIN
 // Ctrl-C while a panel holds its answer back: out at once, no file for that panel.
 TEST_F(Cli, InterruptStopsAtOnceWithoutAHalfWrittenFile) {
     s_sim->setFault(panel(1), Fault::Silent);
@@ -290,6 +294,7 @@ TEST_F(Cli, InterruptStopsAtOnceWithoutAHalfWrittenFile) {
     EXPECT_EQ(QDir(path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("127.0.0.2.trx900.json")});
 }
+#endif
 
 // Four panels that never answer, each given up after the time limit: at once they cost one limit,
 // two at a time two.
@@ -307,6 +312,7 @@ TEST_F(Cli, PanelsAreWorkedOnConcurrentlyUpToTheJobLimit) {
     }
 }
 
+#ifndef Q_OS_WIN
 // On a terminal restore asks once; only "y" writes. Progress goes to the terminal.
 TEST_F(Cli, OnATerminalRestoreAsksOnceAndShowsProgress) {
     backupProfile();
@@ -341,6 +347,7 @@ TEST_F(Cli, OnATerminalRestoreAsksOnceAndShowsProgress) {
         EXPECT_EQ(commandsAt(1).size(), written ? 2u : 0u);
     }
 }
+#endif
 
 // Numbers and times that differ from run to run, in text and in JSON.
 QString steady(QString text) {

@@ -2,6 +2,7 @@
 #include "pagebase/widgets/PageControls.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTabBar>
@@ -155,18 +156,23 @@ void CTRX900ToolDlg::createFileActions() {
 
 void CTRX900ToolDlg::addAboutCommand() {
 #ifdef Q_OS_WIN
-    HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
-    if (menu != nullptr) {
-        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    // The window's own system menu exists only on the Windows window system, not on the
+    // offscreen platform that the tests run on.
+    HMENU systemMenu = QGuiApplication::platformName() == QLatin1String("windows")
+                           ? GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)
+                           : nullptr;
+    if (systemMenu != nullptr) {
+        AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
         for (std::size_t i = 0; i < m_fileActions.size(); ++i) {
             const std::wstring text = m_fileActions[i]->text().toStdWString();
-            AppendMenuW(menu, MF_STRING, kFileCommands[i], text.c_str());
+            AppendMenuW(systemMenu, MF_STRING, kFileCommands[i], text.c_str());
         }
-        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
         const std::wstring text = aboutCommandText().toStdWString();
-        AppendMenuW(menu, MF_STRING, kAboutCommand, text.c_str());
+        AppendMenuW(systemMenu, MF_STRING, kAboutCommand, text.c_str());
+        return;
     }
-#else
+#endif
     // Without a window system menu the commands live in a small menu button at the strip's
     // corner, where the operator looks for the window's own commands.
     auto* menu = new QMenu(this);
@@ -186,7 +192,6 @@ void CTRX900ToolDlg::addAboutCommand() {
     button->setPopupMode(QToolButton::InstantPopup);
     button->setMenu(menu);
     m_tabs->setCornerWidget(button, Qt::TopRightCorner);
-#endif
 }
 
 #ifdef Q_OS_WIN

@@ -13,12 +13,10 @@
 
 #include <gtest/gtest.h>
 
-#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <csignal>
-#endif
 #include <cstdlib>
 
 #include "panel-sim/PanelSimulator.h"
@@ -91,8 +89,10 @@ class Cli : public ::testing::Test {
             arguments << qs(arg);
         }
         process.setWorkingDirectory(m_dir.path());
+        // Text mode: on Windows the program ends its lines with CR LF.
         process.start(QStringLiteral(TRX900_PROGRAM),
-                      arguments << QStringLiteral("--port") << QString::number(s_sim->port()));
+                      arguments << QStringLiteral("--port") << QString::number(s_sim->port()),
+                      QIODevice::ReadWrite | QIODevice::Text);
         process.closeWriteChannel();
     }
 

@@ -209,6 +209,7 @@ TEST(Open, NoSocketLeftToCreateGivesSocketCreateFailed) {
     Peer warmUp({kHold});
     EXPECT_EQ(PanelExchange(warmUp.port(), kLimits).notify(kLoopback, command::kRopConnectionCheck),
               O::Ok);
+    warmUp.received();  // and its thread's end, with its Qt sockets
     rlimit tight = saved;
     tight.rlim_cur = static_cast<rlim_t>(probe);
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);

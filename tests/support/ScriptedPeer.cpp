@@ -31,9 +31,8 @@ void resetConnection(QTcpSocket& socket) {
 ScriptedPeer::ScriptedPeer(std::vector<Step> steps) : m_steps(std::move(steps)) {
     // The peer's sockets live in its own thread, which blocks on them without an event loop.
     std::promise<std::uint16_t> listening;
-    std::future<std::uint16_t> port = listening.get_future();
     m_thread = std::thread([this, &listening] { run(listening); });
-    m_port = port.get();
+    m_port = listening.get_future().get();
 }
 
 ScriptedPeer::~ScriptedPeer() {

@@ -14,12 +14,13 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtGlobal>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#ifdef Q_OS_UNIX
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -53,41 +54,24 @@ std::string panel(int index) {
     return addressText(makeAddress(127, 0, 0, static_cast<std::uint8_t>(2 + index)));
 }
 
-sockaddr_in socketAddress(int index) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(makeAddress(127, 0, 0, static_cast<std::uint8_t>(2 + index)));
-    address.sin_port = htons(g_port);
-    return address;
-}
-
 // A switched-off panel behind a switch answers nothing at all. A listener that never accepts and
 // whose queue (of one) is already full behaves so: the system drops every later connection
 // attempt unanswered, and the client waits out its connect limit.
 class DeadPanel {
   public:
     explicit DeadPanel(int index) {
-        const sockaddr_in address = socketAddress(index);
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int yes = 1;
-        ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        m_filler = ::socket(AF_INET, SOCK_STREAM, 0);
-        m_ok =
-            ::bind(m_listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-            ::listen(m_listener, 0) == 0 &&
-            ::connect(m_filler, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        const QHostAddress address(makeAddress(127, 0, 0, static_cast<std::uint8_t>(2 + index)));
+        m_listener.setListenBacklogSize(0);
+        m_ok = m_listener.listen(address, g_port);
+        m_listener.pauseAccepting();
+        m_filler.connectToHost(address, g_port);
+        m_ok = m_ok && m_filler.waitForConnected(3000);
     }
-    ~DeadPanel() {
-        ::close(m_filler);
-        ::close(m_listener);
-    }
-    DeadPanel(const DeadPanel&) = delete;
-    DeadPanel& operator=(const DeadPanel&) = delete;
     bool ok() const { return m_ok; }
 
   private:
-    int m_listener = -1;
-    int m_filler = -1;
+    QTcpServer m_listener;
+    QTcpSocket m_filler;
     bool m_ok = false;
 };
 
@@ -303,11 +287,13 @@ int main(int argc, char** argv) {
     for (int k = 0; k < kFleet; ++k) {
         live.push_back(panel(k));
     }
+#ifdef Q_OS_UNIX
     // One listener an address: more than the usual 1024 descriptors.
     rlimit files{};
     ::getrlimit(RLIMIT_NOFILE, &files);
     files.rlim_cur = files.rlim_max;
     ::setrlimit(RLIMIT_NOFILE, &files);
+#endif
     for (int block = 0; block < kLargeBlocks; ++block) {
         for (int host = 1; host <= kLargeBlock; ++host) {
             live.push_back(addressText(makeAddress(127, 0, static_cast<std::uint8_t>(4 + block),

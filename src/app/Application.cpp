@@ -1,9 +1,7 @@
 #include "app/Application.h"
 
-#include <QDir>
-#include <QLockFile>
-
 #include "app/MainWindow.h"
+#include "app/SingleCopy.h"
 #include "pagebase/MessageBoxes.h"
 #include "pagebase/QtMessageBoxes.h"
 
@@ -38,18 +36,9 @@ void PlatformSocketLayer::stop() {
     m_started = false;
 }
 
-QString CTRX900ToolApp::lockFilePath() const {
-    const QString directory =
-        m_seams.lockDirectory.isEmpty() ? QDir::tempPath() : m_seams.lockDirectory;
-    return QDir(directory).filePath(applicationCaption() + QStringLiteral(".lock"));
-}
-
 int CTRX900ToolApp::run() {
-    QLockFile lock(lockFilePath());
-    // A lock is stale only when its holder is gone; a copy that has run for hours still holds
-    // it (the default would hand it over after 30 s).
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) {
+    SingleCopy singleCopy(applicationCaption(), m_seams.lockDirectory);
+    if (!singleCopy.take()) {
         return 0;
     }
 

@@ -35,7 +35,8 @@ class CTRX900ToolApp {
         SocketLayer* sockets = nullptr;
         // Real message boxes when null.
         MessageBoxes* messages = nullptr;
-        // Where the single-copy lock lives; the temporary directory when empty.
+        // Where the single-copy lock file lives (not on Windows, where a named mutex keeps the
+        // copy single); the temporary directory when empty.
         QString lockDirectory;
     };
 
@@ -45,9 +46,6 @@ class CTRX900ToolApp {
     // Runs the whole program after the QApplication exists and returns its exit code: 0 when
     // another copy already runs (nothing is shown) or after the main window closed.
     int run();
-
-    // The lock file that keeps a second copy from running, named after the program.
-    QString lockFilePath() const;
 
   private:
     Seams m_seams;

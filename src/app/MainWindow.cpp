@@ -2,6 +2,7 @@
 #include "pagebase/widgets/PageControls.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -201,9 +202,12 @@ void CTRX900ToolDlg::createMenuBar() {
 }
 
 #ifdef Q_OS_WIN
-// The design keeps About in the window's system menu as well.
+// The design keeps About in the window's system menu as well. That menu exists only on the
+// Windows window system, not on the offscreen platform that the tests run on.
 void CTRX900ToolDlg::addAboutCommand() {
-    HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+    HMENU menu = QGuiApplication::platformName() == QLatin1String("windows")
+                     ? GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)
+                     : nullptr;
     if (menu != nullptr) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         const std::wstring text = aboutCommandText().toStdWString();

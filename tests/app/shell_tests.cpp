@@ -5,6 +5,10 @@
 
 #include <deque>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "pagebase/PanelPage.h"
@@ -59,9 +63,14 @@ TEST(Program, OneCopyAtATimeEvenAfterHoursAndAgainAfterAKill) {
     QFile lock(temp.filePath(u"TRX900Tool.lock"_s));
     const QLockFile lockInfo(lock.fileName());
     const auto holdsLock = [&](const QProcess& process) {
-        qint64 pid = 0;
         const auto held = [&] {
+#ifdef Q_OS_WIN  // the mutex named after the program
+            const HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"TRX900Tool");
+            return mutex != nullptr && CloseHandle(mutex) && process.state() == QProcess::Running;
+#else
+            qint64 pid = 0;
             return lockInfo.getLockInfo(&pid, nullptr, nullptr) && pid == process.processId();
+#endif
         };
         return QTest::qWaitFor(held, 10000);
     };
@@ -69,11 +78,13 @@ TEST(Program, OneCopyAtATimeEvenAfterHoursAndAgainAfterAKill) {
     QProcess& first =
         start({u"-reverse"_s, u"-stylesheet"_s, u"none.qss"_s, u"-platformtheme"_s, u"none"_s});
     ASSERT_TRUE(holdsLock(first));
+#ifndef Q_OS_WIN
     // As if the first copy had been open all day: an old lock of a live copy still holds.
     ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
     ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-8 * 3600),
                                  QFileDevice::FileModificationTime));
     lock.close();
+#endif
     // A second copy ends by itself, quickly and cleanly: one that opened its window would run on.
     QProcess& second = start();
     ASSERT_TRUE(second.waitForFinished(10000));
@@ -81,12 +92,25 @@ TEST(Program, OneCopyAtATimeEvenAfterHoursAndAgainAfterAKill) {
               std::tuple(QProcess::NormalExit, 0, QProcess::Running));
     EXPECT_TRUE(holdsLock(first));
 
+#ifdef Q_OS_WIN  // kept open here, the killed copy's mutex stays behind, abandoned
+    const HANDLE kept = OpenMutexW(SYNCHRONIZE, FALSE, L"TRX900Tool");
+    const auto closeKept = qScopeGuard([&] { CloseHandle(kept); });
+#endif
     first.kill();
     ASSERT_TRUE(first.waitForFinished(5000));
+#ifndef Q_OS_WIN
     ASSERT_TRUE(lock.exists());  // a killed copy leaves its lock behind
+#endif
     QProcess& next = start();
     EXPECT_TRUE(holdsLock(next));
 }
+
+#ifdef Q_OS_WIN
+TEST(Program, CarriesItsIconAsResource128) {
+    const HMODULE tool = LoadLibraryExW(L"" TRX_TOOL_PATH, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    EXPECT_NE(FindResourceW(tool, MAKEINTRESOURCEW(128), RT_GROUP_ICON), nullptr);
+}
+#endif
 
 class MainWindowTest : public ::testing::Test {
   protected:

@@ -44,7 +44,8 @@ TEST(CameraFile, TheFirstBadLineIsNamedAndNothingTaken) {
 // Runs the program to its end: exit code, then what it printed to stdout and stderr.
 std::tuple<int, QString, QString> runSim(const QStringList& args) {
     QProcess sim;
-    sim.start(QStringLiteral(TRX_SIM_PATH), args);
+    // Text mode: on Windows the program ends its lines with CR LF.
+    sim.start(QStringLiteral(TRX_SIM_PATH), args, QIODevice::ReadWrite | QIODevice::Text);
     EXPECT_TRUE(sim.waitForFinished(5000)) << args.join(u' ').toStdString();
     return {sim.exitCode(), QString::fromUtf8(sim.readAllStandardOutput()),
             QString::fromUtf8(sim.readAllStandardError())};
@@ -91,7 +92,8 @@ TEST(PanelSimProgram, ServesEveryAddressWithTheFilesCamerasAndPrintsEachExchange
     QProcess sim;
     sim.start(QStringLiteral(TRX_SIM_PATH),
               {u"--listen"_s, u"127.0.0.2"_s, u"--listen"_s, u"127.0.0.3"_s, u"--port"_s, u"0"_s,
-               u"--cameras"_s, cameras.fileName(), u"--fault"_s, u"127.0.0.3=silent"_s});
+               u"--cameras"_s, cameras.fileName(), u"--fault"_s, u"127.0.0.3=silent"_s},
+              QIODevice::ReadWrite | QIODevice::Text);
     QString out;
     const auto printed = [&](int lines) {
         return QTest::qWaitFor(

@@ -1,10 +1,15 @@
 #include "support/ScriptedPeer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+using NativeSocket = SOCKET;
+#else
 #include <sys/socket.h>
-#include <unistd.h>
+using NativeSocket = int;
+#endif
 
 namespace trx::test {
 
@@ -13,29 +18,25 @@ namespace {
 // No script waits longer than this for its client, so a failing test cannot hang the suite.
 constexpr int kStepLimitMs = 15000;
 
-bool waitReadable(int fd) {
-    pollfd p{fd, POLLIN, 0};
-    return ::poll(&p, 1, kStepLimitMs) > 0;
+// Closes the connection with a reset rather than an orderly close.
+void resetConnection(QTcpSocket& socket) {
+    const linger abortive{1, 0};
+    ::setsockopt(static_cast<NativeSocket>(socket.socketDescriptor()), SOL_SOCKET, SO_LINGER,
+                 reinterpret_cast<const char*>(&abortive), sizeof abortive);
+    socket.abort();
 }
 
 }  // namespace
 
 ScriptedPeer::ScriptedPeer(std::vector<Step> steps) : m_steps(std::move(steps)) {
-    m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(m_listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::listen(m_listener, 4);
-    socklen_t len = sizeof addr;
-    ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len);
-    m_port = ntohs(addr.sin_port);
-    m_thread = std::thread([this] { run(); });
+    // The peer's sockets live in its own thread, which blocks on them without an event loop.
+    std::promise<std::uint16_t> listening;
+    m_thread = std::thread([this, &listening] { run(listening); });
+    m_port = listening.get_future().get();
 }
 
 ScriptedPeer::~ScriptedPeer() {
     received();
-    ::close(m_listener);
 }
 
 std::string ScriptedPeer::received() {
@@ -45,30 +46,31 @@ std::string ScriptedPeer::received() {
     return m_received;
 }
 
-void ScriptedPeer::run() {
-    const int fd = waitReadable(m_listener) ? ::accept(m_listener, nullptr, nullptr) : -1;
-    if (fd < 0) {
+void ScriptedPeer::run(std::promise<std::uint16_t>& listening) {
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost);
+    listening.set_value(server.serverPort());
+    if (!server.waitForNewConnection(kStepLimitMs)) {
         return;
     }
+    QTcpSocket* socket = server.nextPendingConnection();
     // Takes one byte into what was received; false once the client has closed or gone quiet.
     bool closed = false;
     const auto readOne = [&] {
-        char c = 0;
-        if (!waitReadable(fd)) {
+        if (socket->bytesAvailable() == 0 && !socket->waitForReadyRead(kStepLimitMs)) {
+            closed = socket->state() != QAbstractSocket::ConnectedState;
             return false;
         }
-        closed = ::recv(fd, &c, 1, 0) != 1;
-        if (!closed) {
-            m_received.push_back(c);
-        }
-        return !closed;
+        m_received += socket->read(1).toStdString();
+        return true;
     };
     for (const Step& step : m_steps) {
         switch (step.kind) {
             case Step::Kind::Send:
                 for (std::size_t at = 0; at < step.bytes.size();) {
                     const std::size_t n = step.delay.count() ? 1 : step.bytes.size() - at;
-                    ::send(fd, step.bytes.data() + at, n, MSG_NOSIGNAL);
+                    socket->write(step.bytes.data() + at, static_cast<qint64>(n));
+                    socket->waitForBytesWritten(kStepLimitMs);
                     at += n;
                     std::this_thread::sleep_for(step.delay);
                 }
@@ -81,12 +83,9 @@ void ScriptedPeer::run() {
                 for (std::size_t i = 0; i < step.count && readOne(); ++i) {
                 }
                 break;
-            case Step::Kind::Reset: {
-                linger l{1, 0};
-                ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
-                ::close(fd);
+            case Step::Kind::Reset:
+                resetConnection(*socket);
                 return;
-            }
             case Step::Kind::Hold:
                 while (readOne()) {
                 }
@@ -94,7 +93,7 @@ void ScriptedPeer::run() {
                 break;
         }
     }
-    ::close(fd);
+    // The server takes the connection down with it, as the panel closes its end.
 }
 
 }  // namespace trx::test

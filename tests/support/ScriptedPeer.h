@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,10 +49,9 @@ class ScriptedPeer {
     bool sawClientClose() const { return m_sawClose; }
 
   private:
-    void run();
+    void run(std::promise<std::uint16_t>& listening);
 
     std::vector<Step> m_steps;
-    int m_listener = -1;
     std::uint16_t m_port = 0;
     std::string m_received;
     std::atomic<bool> m_sawClose{false};

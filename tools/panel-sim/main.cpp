@@ -1,8 +1,5 @@
-#include <pthread.h>
-
 #include <algorithm>
 #include <charconv>
-#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -15,6 +12,7 @@
 #include "PanelBehaviour.h"
 #include "PanelSimulator.h"
 #include "SimText.h"
+#include "StopRequests.h"
 #include "trx/Version.h"
 
 namespace {
@@ -130,12 +128,7 @@ Options parseOptions(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Blocked before any thread starts, so that only sigwait below takes them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    trx::sim::prepareForStopRequests();
 
     QCoreApplication app(argc, argv);
     const Options options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
@@ -205,8 +198,7 @@ int main(int argc, char** argv) {
     }
     std::fflush(stdout);
 
-    int received = 0;
-    sigwait(&stopSignals, &received);
+    trx::sim::waitForStopRequest();
     simulator.stop();
     return 0;
 }

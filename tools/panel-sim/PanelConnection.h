@@ -74,6 +74,7 @@ class PanelConnection : public QObject {
     FaultOptions m_options;
     ExchangeRecord m_record;
     bool m_logged = false;
+    bool m_gone = false;
     QTimer m_idle;
     QTimer m_pieces;
     std::vector<std::uint8_t> m_out;

@@ -307,6 +307,11 @@ void FleetWindow::backUpAll() {
         end(QStringLiteral("Back Up All: cancelled; nothing was read or saved."));
         return;
     }
+    if (const auto problem = fleet::unwritableFolder(*dir)) {
+        end(QStringLiteral("Back Up All: %1; nothing was read or saved.")
+                .arg(QString::fromStdString(*problem)));
+        return;
+    }
     setStatus(QStringLiteral("Backing up %1 to %2...").arg(panels(allRows().size()), *dir));
     run(
         allRows(),

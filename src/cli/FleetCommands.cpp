@@ -1,12 +1,9 @@
 #include "cli/FleetCommands.h"
 
-#include <QDir>
 #include <QJsonArray>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <mutex>
 
@@ -135,34 +132,18 @@ int status(const Options& o) {
     return fleetStatus(results);
 }
 
-// Why no profile could be saved in the folder, made when missing: found before any panel is
-// read, so that a whole fleet is not read for nothing.
-std::optional<std::string> unwritableFolder(const std::string& dir) {
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(dir), error);
-    if (error) {
-        return "cannot make the folder " + dir + ": " + error.message();
-    }
-    QTemporaryFile probe(QDir(qs(dir)).filePath(QStringLiteral(".trx900-XXXXXX")));
-    if (!probe.open()) {
-        return "cannot write in the folder " + dir + ": " + probe.errorString().toStdString();
-    }
-    return std::nullopt;
-}
-
 int backup(const Options& o) {
     auto targets = loadTargets(o, o.operands);
     if (auto* error = std::get_if<UsageError>(&targets)) {
         return refuse(error->text);
     }
     const std::string dirName = o.dir.empty() ? std::string(".") : o.dir;
-    if (const auto problem = unwritableFolder(dirName)) {
+    if (const auto problem = unwritableFolder(qs(dirName))) {
         return refuse(*problem);
     }
-    const QDir dir(qs(dirName));
     const auto results = runCommandFleet(
         "backup", o, std::get<std::vector<Target>>(targets), [&](const Target& target) {
-            return backupStep(target, o.exchange, dir.path(), &interruptControl());
+            return backupStep(target, o.exchange, qs(dirName), &interruptControl());
         });
     printFleet("backup", results, o.json);
     return fleetStatus(results);

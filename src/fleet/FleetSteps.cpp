@@ -3,6 +3,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QJsonArray>
+#include <QTemporaryFile>
+
+#include <filesystem>
 
 #include "fleet/ProfileDiff.h"
 #include "records/CameraListRules.h"
@@ -75,6 +78,20 @@ PanelResult statusStep(const Target& target, const ExchangeSettings& settings) {
                            (known ? modeName + " " + familyName : modeCodeText(code)) + ", " +
                            std::to_string(cameras) + (cameras == 1 ? " camera" : " cameras"));
     return result;
+}
+
+std::optional<std::string> unwritableFolder(const QString& dir) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(dir.toStdString()), error);
+    if (error) {
+        return "cannot make the folder " + dir.toStdString() + ": " + error.message();
+    }
+    QTemporaryFile probe(QDir(dir).filePath(QStringLiteral(".trx900-XXXXXX")));
+    if (!probe.open()) {
+        return "cannot write in the folder " + dir.toStdString() + ": " +
+               probe.errorString().toStdString();
+    }
+    return std::nullopt;
 }
 
 PanelResult backupStep(const Target& target, const ExchangeSettings& settings, const QString& dir,

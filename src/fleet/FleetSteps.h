@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <string>
 
 #include "exchange/PanelExchange.h"
@@ -15,6 +16,10 @@ namespace trx::fleet {
 
 // Reads the panel: answer time, receive port, connection mode and camera family, cameras.
 PanelResult statusStep(const Target& target, const ExchangeSettings& settings);
+
+// Why no profile could be saved in the folder, made when missing; nothing when one can. Asked
+// before any panel is read, so that a whole fleet is not read for nothing.
+std::optional<std::string> unwritableFolder(const QString& dir);
 
 // Reads the panel and saves its profile as DIR/NAME.trx900.json, whole or not at all, with a
 // warning when the panel holds values that restore would refuse to send back as they are. No

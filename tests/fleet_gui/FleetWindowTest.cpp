@@ -105,6 +105,13 @@ TEST_F(FleetWindowTest, CheckAllFillsEveryRowWithItsValuesOrWhyNot) {
 }
 
 TEST_F(FleetWindowTest, BackUpAllWritesOneProfilePerPanelAndSaysWhyNot) {
+    // A folder that cannot be made is refused before any panel is read.
+    files.path = dir.filePath(u"TRX1.trx900.json/sub"_s);
+    QFile(dir.filePath(u"TRX1.trx900.json"_s)).open(QIODevice::WriteOnly);
+    window->findChild<QAction*>(u"backUpAllAction"_s)->trigger();
+    EXPECT_TRUE(status().startsWith(u"Back Up All: cannot make the folder"_s))
+        << status().toStdString();
+    EXPECT_TRUE(sim.log().empty());
     files.path = dir.path();
     window->findChild<QAction*>(u"backUpAllAction"_s)->trigger();
     EXPECT_TRUE(QTest::qWaitFor([this] { return !fleet->running(); }, 10000));

@@ -19,7 +19,12 @@ namespace {
 
 constexpr const char* kHelp =
     "Usage: trx900-panel-sim [options]\n"
-    "Serves simulated QL-TRX900 panels over TCP until interrupted (SIGINT or SIGTERM).\n"
+#ifdef Q_OS_WIN
+    "Serves simulated QL-TRX900 panels over TCP until stopped: Ctrl-C, Ctrl-Break, closing\n"
+    "the console or a close request (taskkill without /f).\n"
+#else
+    "Serves simulated QL-TRX900 panels over TCP until stopped: Ctrl-C (SIGINT) or SIGTERM.\n"
+#endif
     "\n"
     "  --listen ADDRESS        serve a panel at this IPv4 address (repeatable; default\n"
     "                          127.0.0.1). Every panel lists all served addresses as its\n"

@@ -35,13 +35,6 @@ PanelConnection::PanelConnection(QTcpSocket* socket, std::string panel, PanelHos
     connect(&m_pieces, &QTimer::timeout, this, &PanelConnection::sendPiece);
     connect(m_socket, &QTcpSocket::readyRead, this, &PanelConnection::onReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &PanelConnection::onDisconnected);
-    // A connection that a write error ends (the client reset it while the panel was still
-    // sending) may go without the disconnected signal on some socket layers.
-    connect(m_socket, &QTcpSocket::stateChanged, this, [this](QAbstractSocket::SocketState state) {
-        if (state == QAbstractSocket::UnconnectedState) {
-            onDisconnected();
-        }
-    });
     armIdle();
     // Bytes may have arrived with the connection itself.
     if (m_socket->bytesAvailable() > 0) {
@@ -85,10 +78,6 @@ void PanelConnection::onReadyRead() {
 }
 
 void PanelConnection::onDisconnected() {
-    if (m_gone) {
-        return;
-    }
-    m_gone = true;
     if (m_phase == Phase::Command || m_phase == Phase::Block) {
         m_in += m_socket->readAll();
     }

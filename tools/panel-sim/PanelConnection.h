@@ -74,7 +74,6 @@ class PanelConnection : public QObject {
     FaultOptions m_options;
     ExchangeRecord m_record;
     bool m_logged = false;
-    bool m_gone = false;
     QTimer m_idle;
     QTimer m_pieces;
     std::vector<std::uint8_t> m_out;

@@ -82,7 +82,8 @@ PanelResult statusStep(const Target& target, const ExchangeSettings& settings) {
 
 std::optional<std::string> unwritableFolder(const QString& dir) {
     std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(dir.toStdString()), error);
+    // From UTF-16: a narrow path would be read in the system's code page on Windows.
+    std::filesystem::create_directories(std::filesystem::path(dir.toStdU16String()), error);
     if (error) {
         return "cannot make the folder " + dir.toStdString() + ": " + error.message();
     }

@@ -431,6 +431,12 @@ TEST_F(Cli, ProfilesAreComparedByNameAndWhatAPanelHoldsOpensAgain) {
     EXPECT_TRUE(s_sim->log().empty());
 }
 
+// A missing folder is made, whatever script its name is written in.
+TEST_F(Cli, BackupMakesAFolderNamedInAnyScript) {
+    EXPECT_EQ(run({"backup", panel(0), "--dir", "保存/新規"}).status, 0);
+    EXPECT_FALSE(read(QStringLiteral("保存/新規/127.0.0.2.trx900.json")).isEmpty());
+}
+
 // A panel that fails after its first reply leaves no file, and an older file stays as it was.
 TEST_F(Cli, BackupWritesWholeFilesOrNone) {
     s_sim->setFault(panel(1), Fault::ShortReply, {.shortLength = 100});

@@ -343,11 +343,7 @@ void FleetWindow::restoreToSelected() {
         end(QStringLiteral("Restore: cancelled; nothing was sent."));
         return;
     }
-    const std::variant<QByteArray, FileProblems> bytes = readPanelFile(*file);
-    std::variant<PanelProfile, FileProblems> decoded =
-        std::holds_alternative<FileProblems>(bytes)
-            ? std::variant<PanelProfile, FileProblems>(std::get<FileProblems>(bytes))
-            : decodePanelProfile(std::get<QByteArray>(bytes));
+    const std::variant<PanelProfile, FileProblems> decoded = readPanelProfile(*file);
     if (const auto* problems = std::get_if<FileProblems>(&decoded)) {
         m_messages.show(QStringLiteral("The panel profile was not opened; nothing was sent.\n") +
                             qs(describeProblems(*problems)),

@@ -4,6 +4,7 @@
 
 #include "app/FileDialogs.h"
 #include "files/PanelFiles.h"
+#include "fleet/PanelWork.h"
 #include "pages/camera/IPSetting.h"
 #include "pages/config/SettingData.h"
 #include "pages/rop/CTRX900IPSET.h"
@@ -80,23 +81,19 @@ FileProblems problemsOf(const std::variant<Decoded, FileProblems>& decoded) {
 // which has been told with every problem named.
 template <typename Decoded>
 std::optional<Decoded> open(PanelPage& page, FileDialogs& dialogs, const FileKind& kind,
-                            std::variant<Decoded, FileProblems> (*decode)(const QByteArray&)) {
+                            std::variant<Decoded, FileProblems> (*read)(const QString&)) {
     const std::optional<QString> path =
         dialogs.openFileName(QStringLiteral("Open ") + kind.title, fileFilter());
     if (!path) {
         return std::nullopt;
     }
-    const std::variant<QByteArray, FileProblems> bytes = readPanelFile(*path);
-    FileProblems problems = problemsOf(bytes);
-    if (const auto* read = std::get_if<QByteArray>(&bytes)) {
-        std::variant<Decoded, FileProblems> decoded = decode(*read);
-        if (auto* value = std::get_if<Decoded>(&decoded)) {
-            return std::move(*value);
-        }
-        problems = problemsOf(decoded);
+    std::variant<Decoded, FileProblems> decoded = read(*path);
+    if (auto* value = std::get_if<Decoded>(&decoded)) {
+        return std::move(*value);
     }
-    page.showWarning(problemsText(
-        QStringLiteral("The %1 was not opened; no page changed.").arg(kind.name), problems));
+    page.showWarning(
+        problemsText(QStringLiteral("The %1 was not opened; no page changed.").arg(kind.name),
+                     std::get<FileProblems>(decoded)));
     return std::nullopt;
 }
 
@@ -131,17 +128,16 @@ void PanelFileCommands::saveProfile() {
 void PanelFileCommands::openProfile() {
     m_cameras.runOperation([this] {
         std::optional<PanelProfile> profile =
-            open(m_cameras, m_dialogs, profileKind(), &decodePanelProfile);
+            open(m_cameras, m_dialogs, profileKind(), &readPanelProfile);
         if (!profile) {
             return;
         }
         // The panel's own address, subnet mask and gateway stay the page's unless the operator
         // takes the file's, which is offered only for a profile of this very panel: SET would
         // otherwise give one panel another's address.
-        CameraTable& table = profile->cameraTable;
         const CameraTable& page = m_cameras.form().table();
         const QString own = panelNetworkText(page);
-        const QString files = panelNetworkText(table);
+        const QString files = panelNetworkText(profile->cameraTable);
         const QString target = QString::fromStdString(addressText(m_selection.currentTarget()));
         const bool taken =
             own != files && profile->source == target.toStdString() &&
@@ -151,12 +147,9 @@ void PanelFileCommands::openProfile() {
                                "Camera List page's (%3).")
                     .arg(target, files, own)) == MessageBoxes::Answer::Ok;
         if (!taken) {
-            table.setPanelAddress(page.panelAddress());
-            table.setPanelSubnetMask(page.panelSubnetMask());
-            table.setPanelGateway(page.panelGateway());
-            table.seal();
+            profile = fleet::keepPanelNetwork(std::move(*profile), page);
         }
-        m_cameras.loadTable(table);
+        m_cameras.loadTable(profile->cameraTable);
         m_settings.loadRecord(profile->settings);
         QString status = QStringLiteral(
             "Panel profile opened. Nothing was sent: press SET on the Camera List "
@@ -184,7 +177,7 @@ void PanelFileCommands::saveList() {
 
 void PanelFileCommands::openList() {
     m_rop.runOperation([this] {
-        const std::optional<PanelList> rows = open(m_rop, m_dialogs, listKind(), &decodePanelList);
+        const std::optional<PanelList> rows = open(m_rop, m_dialogs, listKind(), &readPanelList);
         if (!rows) {
             return;
         }

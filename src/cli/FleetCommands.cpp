@@ -45,12 +45,8 @@ std::string fileProblems(const std::string& path, const FileProblems& problems) 
 // A profile or panel list file, or every problem it has.
 template <typename T>
 OrError<T> loadFile(const std::string& path,
-                    std::variant<T, FileProblems> (*decode)(const QByteArray&)) {
-    auto bytes = readPanelFile(qs(path));
-    if (auto* problems = std::get_if<FileProblems>(&bytes)) {
-        return UsageError{fileProblems(path, *problems)};
-    }
-    auto decoded = decode(std::get<QByteArray>(bytes));
+                    std::variant<T, FileProblems> (*read)(const QString&)) {
+    auto decoded = read(qs(path));
     if (auto* problems = std::get_if<FileProblems>(&decoded)) {
         return UsageError{fileProblems(path, *problems)};
     }
@@ -74,14 +70,14 @@ OrError<PanelProfile> loadProfile(const std::string& path) {
     if (auto error = panelsForFile(path, "a profile file")) {
         return *error;
     }
-    return loadFile<PanelProfile>(path, decodePanelProfile);
+    return loadFile<PanelProfile>(path, readPanelProfile);
 }
 
 OrError<PanelList> loadList(const std::string& path) {
     if (auto error = panelsForFile(path, "a panel list file")) {
         return *error;
     }
-    return loadFile<PanelList>(path, decodePanelList);
+    return loadFile<PanelList>(path, readPanelList);
 }
 
 OrError<std::vector<Target>> loadTargets(const Options& o,
@@ -254,7 +250,7 @@ OrError<std::vector<Source>> loadSources(const Options& o) {
             source.panel = Target{*address, {}};
             panels.push_back(*source.panel);
         } else {
-            auto loaded = loadFile<PanelProfile>(operand, decodePanelProfile);
+            auto loaded = loadFile<PanelProfile>(operand, readPanelProfile);
             if (const auto error = panelsForFile(operand, "one panel address or a profile file")) {
                 loaded = *error;
             }

@@ -745,6 +745,28 @@ std::variant<QByteArray, FileProblems> readPanelFile(const QString& path) {
     return bytes;
 }
 
+namespace {
+
+template <typename T>
+std::variant<T, FileProblems> readDecoded(
+    const QString& path, std::variant<T, FileProblems> (*decode)(const QByteArray&)) {
+    std::variant<QByteArray, FileProblems> bytes = readPanelFile(path);
+    if (auto* problems = std::get_if<FileProblems>(&bytes)) {
+        return std::move(*problems);
+    }
+    return decode(std::get<QByteArray>(bytes));
+}
+
+}  // namespace
+
+std::variant<PanelProfile, FileProblems> readPanelProfile(const QString& path) {
+    return readDecoded(path, &decodePanelProfile);
+}
+
+std::variant<PanelList, FileProblems> readPanelList(const QString& path) {
+    return readDecoded(path, &decodePanelList);
+}
+
 std::optional<QString> writePanelFileAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {

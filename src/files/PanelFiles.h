@@ -54,6 +54,10 @@ std::variant<PanelList, FileProblems> decodePanelList(const QByteArray& json);
 // Reads at most kPanelFileMaxBytes; a missing, unreadable or larger file is one problem whose
 // place is the file name.
 std::variant<QByteArray, FileProblems> readPanelFile(const QString& path);
+// readPanelFile and the decode in one: what the file holds, or the problems of the file or of
+// its contents.
+std::variant<PanelProfile, FileProblems> readPanelProfile(const QString& path);
+std::variant<PanelList, FileProblems> readPanelList(const QString& path);
 
 // Writes through QSaveFile: the file at path is either the old one or the complete new one.
 // Returns the reason on failure.

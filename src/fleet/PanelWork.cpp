@@ -194,13 +194,13 @@ PanelProfile prepareForWrite(PanelProfile profile) {
     return profile;
 }
 
-PanelProfile keepPanelNetwork(PanelProfile prepared, const CameraTable& panelTable) {
-    CameraTable& table = prepared.cameraTable;
+PanelProfile keepPanelNetwork(PanelProfile profile, const CameraTable& panelTable) {
+    CameraTable& table = profile.cameraTable;
     table.setPanelAddress(panelTable.panelAddress());
     table.setPanelSubnetMask(panelTable.panelSubnetMask());
     table.setPanelGateway(panelTable.panelGateway());
     table.seal();
-    return prepared;
+    return profile;
 }
 
 std::optional<CameraTable> readCameraTable(PanelAddress address, const ExchangeSettings& settings,

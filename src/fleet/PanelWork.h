@@ -35,10 +35,10 @@ std::optional<std::string> refuseProfile(const PanelProfile& profile, PanelAddre
 // The profile as restore sends it: MAC addresses only for network cameras, both blocks sealed.
 PanelProfile prepareForWrite(PanelProfile profile);
 
-// The prepared profile with the camera table's first 12 bytes (the panel's own address, subnet
-// mask and gateway) taken from the panel's own table, sealed again: a profile cloned to many
-// panels must not give them all one address.
-PanelProfile keepPanelNetwork(PanelProfile prepared, const CameraTable& panelTable);
+// The profile with the camera table's first 12 bytes (the panel's own address, subnet mask and
+// gateway) taken from the panel's own table, sealed again: a profile cloned to many panels, or
+// opened in the window, must not give them all one address.
+PanelProfile keepPanelNetwork(PanelProfile profile, const CameraTable& panelTable);
 
 // How a write of both parts waits for the panel, which reboots after taking its camera list,
 // before it writes the settings: a pause for the panel to go down, then a settings read every
